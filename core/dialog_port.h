@@ -1,0 +1,71 @@
+// The dialog port: everything the user sees or answers. The Qt window
+// implements it; tests script it.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillon {
+
+// Control ids of the main dialog.
+enum class ControlId : int {
+  kFileList = 1000,
+  kExecute = 1003,
+  kDirectoryField = 1004,
+  kUndo = 1005,
+  kReset = 1011,
+  kRefresh = 1012,
+  kGenerate = 1014,
+  kNameField = 1016,
+};
+
+// Columns of the file list.
+inline constexpr int kOldNameColumn = 0;
+inline constexpr int kNewNameColumn = 1;
+inline constexpr int kResultColumn = 2;
+
+class DialogPort {
+ public:
+  virtual ~DialogPort() = default;
+
+  // Modal message box: caption "クイロン", warning icon, OK button; returns
+  // when the user has closed it.
+  virtual void ShowMessage(std::u16string_view text) = 0;
+  // The same with OK (the default) and Cancel; true when the answer was OK.
+  virtual bool AskOkCancel(std::u16string_view text) = 0;
+  // The modal retry dialog showing the message; returns when it is closed,
+  // by its button or by the window's close command alike.
+  virtual void ShowRetryDialog(std::u16string_view message) = 0;
+
+  virtual void SetDirectoryText(std::u16string_view text) = 0;
+
+  // Replaces every row: row j shows names[j] in the old-name column with the
+  // icon of the file directory/names[j]; the other columns are empty.
+  virtual void SetRows(std::u16string_view directory, const std::vector<std::u16string>& names) = 0;
+  virtual void DeleteAllRows() = 0;
+  virtual void DeleteRow(int row) = 0;
+  virtual void SetCellText(int row, int column, std::u16string_view text) = 0;
+  // Sets a whole column at once: texts[j] into row j.
+  virtual void SetColumnTexts(int column, const std::vector<std::u16string>& texts) = 0;
+  virtual void ClearColumn(int column) = 0;
+  // The selected rows, ascending.
+  virtual std::vector<int> SelectedRows() = 0;
+
+  virtual std::u16string NameFieldText() = 0;
+  virtual void SetControlEnabled(ControlId id, bool enabled) = 0;
+  virtual void SetAcceptDrops(bool accept) = 0;
+
+  // False when the clipboard did not take the text.
+  virtual bool SetClipboardText(std::u16string_view text) = 0;
+  // nullopt when the clipboard holds no text.
+  virtual std::optional<std::u16string> ClipboardText() = 0;
+  virtual bool HasClipboardText() = 0;
+
+  // Opens a file path or an address with the desktop's default application;
+  // the outcome is not reported.
+  virtual void OpenWithDefaultApplication(std::u16string_view pathOrAddress) = 0;
+};
+
+}  // namespace quillon

@@ -1,0 +1,73 @@
+// The main dialog's logic: the renaming state and every handler, written
+// against the file-system port and the dialog port, free of any toolkit.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/dialog_port.h"
+#include "core/file_system.h"
+#include "core/records.h"
+
+namespace quillon {
+
+class CQuillonDlg {
+ public:
+  // Both ports must outlive the dialog.
+  CQuillonDlg(FileSystem& fileSystem, DialogPort& dialog);
+
+  // --- Control state -------------------------------------------------------
+  // Derives every control's enabled state and the list's drop acceptance
+  // from the renaming members.
+  void UpdateControls();
+
+  // --- Intake (drop handler) -------------------------------------------------
+  // A drop of full paths, in the order the source delivered them. Taken whole
+  // or refused whole with a message.
+  void OnFilesDropped(const std::vector<std::u16string>& paths);
+  // Merges new entries into m_files in natural order; true when at least one
+  // file was added (as opposed to replacing a listed one).
+  bool MergeEntries(std::vector<std::shared_ptr<CFileNameX>> entries);
+
+  // --- Refresh and reset ---------------------------------------------------
+  void ResetList();
+  void RefreshList();
+
+  // --- New names -------------------------------------------------------------
+  bool CanGenerateNames();
+  void GenerateNames();
+  // Judges m_newNames in three ordered stages; writes the verdicts, sets
+  // m_invalid and shows at most one message. True when the names passed.
+  bool ValidateNewNames();
+
+  // Checks a plan against one listing of m_directory. Fills `missing` with
+  // the rows whose source is not there and `duplicates` with the rows whose
+  // target clashes; true when both stay empty.
+  bool CheckRenamePlan(const std::vector<std::u16string>& sources,
+                       const std::vector<std::u16string>& targets, std::vector<int>* duplicates,
+                       std::vector<int>* missing);
+
+  // --- Execution and undo ----------------------------------------------------
+  void OnExecute();
+  bool OnUndo();
+  bool RunRenames(const std::vector<std::u16string>& sources,
+                  const std::vector<std::u16string>& targets,
+                  std::vector<std::u16string>* currentNames);
+
+  // --- Renaming state (read by the window and by tests) ----------------------
+  bool m_executed = false;
+  std::u16string m_directory;
+  std::vector<std::shared_ptr<CFileNameX>> m_files;
+  std::vector<std::u16string> m_newNames;  // without extension
+  std::vector<std::u16string> m_currentNames;
+  bool m_invalid = false;
+
+ private:
+  void RebuildRows();
+
+  FileSystem& m_fileSystem;
+  DialogPort& m_dialog;
+};
+
+}  // namespace quillon

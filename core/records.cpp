@@ -1,0 +1,42 @@
+#include "core/records.h"
+
+#include "core/paths.h"
+
+namespace quillon {
+namespace {
+
+bool IsAsciiDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+}  // namespace
+
+std::vector<NameToken> TokenizeName(const std::u16string& name) {
+  std::vector<NameToken> tokens;
+  std::size_t i = 0;
+  while (i < name.size()) {
+    const bool digits = IsAsciiDigit(name[i]);
+    std::size_t end = i + 1;
+    while (end < name.size() && IsAsciiDigit(name[end]) == digits) ++end;
+    NameToken token;
+    token.isNumber = digits;
+    token.text = name.substr(i, end - i);
+    token.length = static_cast<std::int32_t>(end - i);
+    if (digits) {
+      std::int32_t zeros = 0;
+      while (zeros < token.length && token.text[zeros] == u'0') ++zeros;
+      token.leadingZeros = zeros;
+      token.significantDigits = token.length - zeros;
+    }
+    tokens.push_back(std::move(token));
+    i = end;
+  }
+  return tokens;
+}
+
+CFileNameX::CFileNameX(std::u16string name) : m_name(std::move(name)) {
+  SplitName split = SplitExtension(m_name);
+  m_base = std::move(split.base);
+  m_ext = std::move(split.extension);
+  m_tokens = TokenizeName(m_name);
+}
+
+}  // namespace quillon

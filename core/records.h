@@ -1,0 +1,65 @@
+// The records that carry file names through the system.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quillon {
+
+// One maximal run of a name: either ASCII digits '0'..'9' only, or any other
+// characters (full-width digits are text).
+struct NameToken {
+  bool isNumber = false;
+  std::u16string text;
+  std::int32_t length = 0;
+  std::int32_t leadingZeros = 0;       // digit runs: '0's before the first other digit
+  std::int32_t significantDigits = 0;  // digit runs: length - leadingZeros
+};
+
+// One listed file (a row of the list).
+class CFileNameX {
+ public:
+  explicit CFileNameX(std::u16string name);
+
+  std::u16string m_name;  // without directory, exactly as dropped
+  std::u16string m_base;  // m_name before its last '.'
+  std::u16string m_ext;   // from the last '.' (included), or empty
+  std::vector<NameToken> m_tokens;
+};
+
+// Cuts a name into its digit and text runs.
+std::vector<NameToken> TokenizeName(const std::u16string& name);
+
+// A name inside a plan check or a rename item.
+class CFileNameY {
+ public:
+  explicit CFileNameY(std::u16string name, std::int32_t index = -1)
+      : m_name(std::move(name)), m_index(index) {}
+
+  std::u16string m_name;
+  std::int32_t m_index = -1;  // row in the source or target list, -1 otherwise
+};
+
+// One planned rename.
+struct DORENAMEITEM {
+  DORENAMEITEM(std::int32_t row, const std::u16string& oldName, const std::u16string& newName)
+      : index(row),
+        oldName(std::make_shared<CFileNameY>(oldName)),
+        newName(std::make_shared<CFileNameY>(newName)) {}
+
+  std::int32_t index;
+  std::shared_ptr<CFileNameY> oldName;
+  std::shared_ptr<CFileNameY> newName;
+  bool done = false;
+};
+
+// A file parked under a temporary name until its final move.
+struct TMPRENAMEITEM {
+  std::int32_t index;
+  std::u16string tmpName;
+  std::u16string newName;
+};
+
+}  // namespace quillon

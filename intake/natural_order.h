@@ -1,0 +1,23 @@
+// The natural order of the rows: digit runs by value, text runs by the
+// collation of CompareNames.
+#pragma once
+
+#include <string>
+
+#include "core/records.h"
+#include "intake/collation.h"
+
+namespace quillon {
+
+// -1, 0 or +1. 0 exactly when both names have the same runs: digit runs
+// identical, text runs the same name under CompareNames.
+int CompareFileNames(const CFileNameX& x, const CFileNameX& y);
+
+// A key whose bytewise order is CompareFileNames' order (under the given
+// collator); equal keys exactly when CompareFileNames gives 0. Sorting many
+// names by keys calls the collator once per run instead of once per
+// comparison.
+std::string FileNameKey(const CFileNameX& x,
+                        const NameCollator& collator = NameCollator::Default());
+
+}  // namespace quillon

@@ -1,0 +1,97 @@
+// The string table: every text the user sees, written once.
+// Logic code uses these directly; the Qt layer converts them with QString::fromUtf16.
+#pragma once
+
+namespace quillon::str {
+
+// Application
+inline constexpr char16_t kAppTitle[] = u"クイロン";
+inline constexpr char16_t kVersion[] = u"1.0.0.1";
+inline constexpr char16_t kAboutMenuItem[] = u"バージョン情報(&A)...";
+inline constexpr char16_t kHomePageHost[] = u"tovrenko.example";
+
+// Main dialog (template 102)
+inline constexpr char16_t kDirectoryLabel[] = u"ディレクトリ";
+inline constexpr char16_t kDropInstruction[] =
+    u"ファイル\u3000下の枠の中にリネームしたいファイルをドロップしてください。";
+inline constexpr char16_t kNameInstruction[] =
+    u"一番上のファイルにつける名前を指定してください（拡張子は不要）。半角数字の番号を含めてください。"
+    u"\r\n二番目以下のファイルは番号を1ずつ増やしたものになります。";
+inline constexpr char16_t kExecuteHint[] =
+    u"新しいファイル名のリストが入ったら、左のボタンを押すとリネームを行います。";
+inline constexpr char16_t kUndoHint[] =
+    u"実行した後ディレクトリの内容が変更されていなければ元に戻せます。";
+inline constexpr char16_t kExecuteButton[] = u"実行";
+inline constexpr char16_t kUndoButton[] = u"元に戻す";
+inline constexpr char16_t kRefreshButton[] = u"最新に更新";
+inline constexpr char16_t kResetButton[] = u"リセット";
+inline constexpr char16_t kGenerateButton[] = u"連番生成";
+inline constexpr char16_t kColumnOldName[] = u"元のファイル名";
+inline constexpr char16_t kColumnNewName[] = u"新しいファイル名";
+inline constexpr char16_t kColumnResult[] = u"実行結果";
+
+// About box (template 100)
+inline constexpr char16_t kAboutCaption[] = u"バージョン情報";
+inline constexpr char16_t kVersionPrefix[] = u"Version ";
+inline constexpr char16_t kCopyright[] = u"Copyright (C) 2026 Tovrenko";
+inline constexpr char16_t kOkButton[] = u"OK";
+inline constexpr char16_t kHomePageButton[] = u"ホームページ";
+
+// Retry dialog (template 137)
+inline constexpr char16_t kRetryButton[] = u"再試行";
+inline constexpr char16_t kFileInUse[] =
+    u"\r\n\r\nファイル使用中です。\r\nファイルを使用しているプログラムを終了してから再試行してください。";
+
+// Context menu (menu 133)
+inline constexpr char16_t kMenuOpen[] = u"選択されたファイルを開く";
+inline constexpr char16_t kMenuCopyOldBase[] = u"元のファイル名のリストをコピー\u3000拡張子なし";
+inline constexpr char16_t kMenuCopyOldFull[] = u"元のファイル名のリストをコピー\u3000拡張子付き";
+inline constexpr char16_t kMenuCopyNewBase[] = u"新しいファイル名のリストをコピー\u3000拡張子なし";
+inline constexpr char16_t kMenuCopyNewFull[] = u"新しいファイル名のリストをコピー\u3000拡張子付き";
+inline constexpr char16_t kMenuPaste[] = u"新しいファイル名のリストを貼り付け";
+inline constexpr char16_t kMenuDelete[] = u"選択された項目をリストから削除";
+inline constexpr char16_t kMenuRefresh[] = u"最新の情報に更新";
+
+// Drop intake
+inline constexpr char16_t kNoDirectories[] = u"本ソフトではディレクトリのリネームはできません。";
+inline constexpr char16_t kMixedDirectories[] =
+    u"異なるディレクトリにあるファイルを混ぜることはできません。";
+
+// Reset
+inline constexpr char16_t kConfirmReset[] = u"ファイル名のリストを空にします。";
+
+// Generation
+inline constexpr char16_t kNeedDigits[] = u"ファイル名には番号（半角数字）を含めてください。";
+
+// Validation: verdicts and messages
+inline constexpr char16_t kVerdictUnusable[] = u"×使用不可";
+inline constexpr char16_t kVerdictExtension[] = u"×拡張子";
+inline constexpr char16_t kVerdictMissing[] = u"×元ファイルなし";
+inline constexpr char16_t kVerdictDuplicate[] = u"×重複";
+inline constexpr char16_t kMsgUnusable[] = u"ファイル名として使用できない名前です。";
+inline constexpr char16_t kMsgExtension[] = u"本ソフトでは拡張子の変更はできません。";
+inline constexpr char16_t kMsgMissing[] = u"元ファイルがありません。";
+inline constexpr char16_t kMsgDuplicate[] = u"ファイル名が重複しています。";
+
+// Execution
+inline constexpr char16_t kResultOk[] = u"〇";
+inline constexpr char16_t kFailurePrefix[] = u"×";
+inline constexpr char16_t kCannotRename[] = u"リネームできません。";
+inline constexpr char16_t kStoredUnder[] = u" という名前で保存されています。";
+inline constexpr char16_t kRenamed[] = u"リネームしました。";
+inline constexpr char16_t kSomeNotRenamed[] =
+    u"リネームできなかったファイルがあります。リストの実行結果欄で確認してください。";
+
+// Undo
+inline constexpr char16_t kDirectoryChanged[] =
+    u"実行後にディレクトリの内容が変更されているようです。元に戻すことができません。";
+inline constexpr char16_t kRestored[] = u"元のファイル名に戻しました。";
+inline constexpr char16_t kSomeNotRestored[] =
+    u"元のファイル名に戻せなかったファイルがあります。リストの実行結果欄で確認してください。";
+
+// Clipboard
+inline constexpr char16_t kClipboardWriteFailed[] = u"クリップボードに書き込めません。";
+inline constexpr char16_t kTooFewNames[] = u"新しいファイル名の数が足りません。";
+inline constexpr char16_t kTooManyNames[] = u"新しいファイル名の数が多すぎます。";
+
+}  // namespace quillon::str

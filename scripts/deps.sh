@@ -1,0 +1,20 @@
+# Installs the Debian packages a command needs when they are missing.
+# Usage: source scripts/deps.sh; ensure_packages pkg...
+ensure_packages() {
+  local missing=() pkg
+  for pkg in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+      missing+=("$pkg")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}" >&2
+  local sudo=()
+  if [ "$(id -u)" -ne 0 ]; then sudo=(sudo); fi
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# What building and testing need.
+QUILLON_BUILD_PACKAGES=(build-essential cmake pkg-config libicu-dev libgtest-dev libgmock-dev
+  libbenchmark-dev qt6-base-dev qt6-qpa-plugins libgl-dev shared-mime-info)
