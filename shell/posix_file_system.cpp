@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -12,6 +13,25 @@
 
 namespace quillon {
 namespace {
+
+// File systems that store names as UTF-16 and count their limit in code
+// units rather than in bytes of the encoded name.
+bool CountsUtf16Units(int fd) {
+  struct statfs fs;
+  if (::fstatfs(fd, &fs) != 0) return false;
+  switch (static_cast<unsigned long>(fs.f_type)) {
+    case 0x4d44UL:      // vfat / msdos
+    case 0x2011BAB0UL:  // exFAT (kernel)
+    case 0x65735546UL:  // FUSE (exfat-fuse, ntfs-3g)
+    case 0x5346544eUL:  // NTFS
+    case 0x7366746eUL:  // ntfs3
+    case 0xFF534D42UL:  // CIFS
+    case 0xFE534D42UL:  // SMB2
+      return true;
+    default:
+      return false;
+  }
+}
 
 class PosixDirectory : public DirectoryHandle {
  public:
@@ -63,6 +83,7 @@ class PosixDirectory : public DirectoryHandle {
     errno = 0;
     const long max = ::fpathconf(m_fd, _PC_NAME_MAX);
     if (max > 0) limit.maxLength = static_cast<std::size_t>(max);
+    limit.countsBytes = !CountsUtf16Units(m_fd);
     return limit;
   }
 
