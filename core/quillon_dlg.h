@@ -66,6 +66,25 @@ class CQuillonDlg {
  private:
   void RebuildRows();
 
+  // --- Rename engine (one run = one RunRenames call) --------------------------
+  using RenameItems = std::vector<std::shared_ptr<DORENAMEITEM>>;
+  // The two passes; true when the pass had no failure. Items handled are
+  // removed from `items`.
+  bool RenameDirect(RenameItems& items, std::vector<std::u16string>* currentNames);
+  bool RenameViaTemporary(RenameItems& items, std::vector<std::u16string>* currentNames);
+  // Moves one file of the run's directory, never replacing; shows the retry
+  // dialog for as long as the file is in use. True when it now bears newName.
+  bool MoveWithRetry(const std::u16string& oldName, const std::u16string& newName);
+  // A free "<base>_tmp<n><ext>" that fits the directory, or empty.
+  std::u16string MakeTemporaryName(const std::u16string& name);
+  // Writes "×" + message into the row's result cell.
+  void SetResultText(int row, std::u16string_view message);
+  static void RemoveDoneItems(RenameItems& items);
+
+  // The directory of the run in progress: every move of one run goes through
+  // it, so a directory renamed or replaced meanwhile cannot redirect a move.
+  DirectoryHandle* m_runDirectory = nullptr;
+
   FileSystem& m_fileSystem;
   DialogPort& m_dialog;
 };

@@ -8,8 +8,11 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <optional>
+#include <string>
 
 #include "core/name_codec.h"
+#include "shell/posix_signal_guard.h"
 
 namespace quillon {
 namespace {
@@ -35,7 +38,7 @@ bool CountsUtf16Units(int fd) {
 
 class PosixDirectory : public DirectoryHandle {
  public:
-  explicit PosixDirectory(int fd) : m_fd(fd) {}
+  PosixDirectory(int fd, PosixMoveOptions options) : m_fd(fd), m_options(options) {}
   ~PosixDirectory() override { ::close(m_fd); }
 
   bool List(std::vector<std::u16string>* names) override {
@@ -73,9 +76,10 @@ class PosixDirectory : public DirectoryHandle {
     const auto from = EncodeName(oldName);
     const auto to = EncodeName(newName);
     if (!from || !to) return MoveResult::kFailed;
-    if (::renameat2(m_fd, from->c_str(), m_fd, to->c_str(), RENAME_NOREPLACE) == 0)
-      return MoveResult::kMoved;
-    return MoveResult::kFailed;
+    const int error = MoveNoReplace(*from, *to);
+    if (error == 0) return MoveResult::kMoved;
+    if (error == EEXIST && IsCaseAlias(*from, *to)) return MoveThroughIntermediate(*from, *to);
+    return Classify(error);
   }
 
   NameLimit GetNameLimit() override {
@@ -88,7 +92,164 @@ class PosixDirectory : public DirectoryHandle {
   }
 
  private:
+  // Moves `from` to `to` without ever replacing an entry. Returns 0 or the
+  // errno of the failure; on failure both names are as they were.
+  int MoveNoReplace(const std::string& from, const std::string& to) {
+    if (!m_options.pretendNoReplaceUnsupported) {
+      if (::renameat2(m_fd, from.c_str(), m_fd, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+      const int error = errno;
+      // Only these say the flag itself is not understood; anything else is
+      // the answer about this move.
+      if (error != EINVAL && error != ENOSYS && error != EOPNOTSUPP) return error;
+    }
+    struct stat source;
+    if (::fstatat(m_fd, from.c_str(), &source, AT_SYMLINK_NOFOLLOW) != 0) return errno;
+    // A directory can neither be hard-linked nor renamed over a file.
+    if (S_ISDIR(source.st_mode)) return EOPNOTSUPP;
+    if (!m_options.pretendHardLinksUnsupported) {
+      const int error = MoveByLink(from, to, source);
+      if (error != EPERM && error != EOPNOTSUPP && error != ENOSYS && error != EMLINK) return error;
+    }
+    return MoveOverPlaceholder(from, to);
+  }
+
+  // link() fails when the new name exists, so the new name is taken
+  // atomically; the old name goes only once both name the same file.
+  int MoveByLink(const std::string& from, const std::string& to, const struct stat& source) {
+    if (::linkat(m_fd, from.c_str(), m_fd, to.c_str(), 0) != 0) return errno;
+    struct stat linked;
+    if (::fstatat(m_fd, to.c_str(), &linked, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !SameFile(linked, source)) {
+      // Someone replaced our new link at once: what is there now is theirs.
+      return EEXIST;
+    }
+    if (::unlinkat(m_fd, from.c_str(), 0) != 0) {
+      const int error = errno;
+      ::unlinkat(m_fd, to.c_str(), 0);  // the file keeps its old name only
+      return error;
+    }
+    return 0;
+  }
+
+  // Reserves the new name with an empty file of our own (creation fails if
+  // the name exists), then renames over that placeholder only.
+  int MoveOverPlaceholder(const std::string& from, const std::string& to) {
+    const int fd =
+        ::openat(m_fd, to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return errno;
+    struct stat placeholder;
+    const bool known = ::fstat(fd, &placeholder) == 0;
+    ::close(fd);
+    if (!known) {
+      RemoveIfPlaceholder(to, nullptr);
+      return EIO;
+    }
+    if (!IsOurPlaceholder(to, placeholder)) return EEXIST;
+    if (::renameat(m_fd, from.c_str(), m_fd, to.c_str()) == 0) return 0;
+    const int error = errno;
+    RemoveIfPlaceholder(to, &placeholder);
+    return error;
+  }
+
+  bool IsOurPlaceholder(const std::string& name, const struct stat& placeholder) {
+    struct stat now;
+    return ::fstatat(m_fd, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(now.st_mode) &&
+           now.st_size == 0 && SameFile(now, placeholder);
+  }
+
+  void RemoveIfPlaceholder(const std::string& name, const struct stat* placeholder) {
+    if (placeholder == nullptr || IsOurPlaceholder(name, *placeholder))
+      ::unlinkat(m_fd, name.c_str(), 0);
+  }
+
+  static bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+  }
+
+  // On a file system that ignores case, "A.txt" already "exists" while
+  // "a.txt" does: both names lead to the same file, and no entry is spelt
+  // exactly "A.txt". (Hard links spelt in two cases on a file system that
+  // tells case apart are the same file too, but there the exact entry
+  // exists.)
+  bool IsCaseAlias(const std::string& from, const std::string& to) {
+    if (from == to) return false;
+    struct stat a;
+    struct stat b;
+    if (::fstatat(m_fd, from.c_str(), &a, AT_SYMLINK_NOFOLLOW) != 0 ||
+        ::fstatat(m_fd, to.c_str(), &b, AT_SYMLINK_NOFOLLOW) != 0 || !SameFile(a, b))
+      return false;
+    const auto present = HasExactEntry(to);
+    return present.has_value() && !*present;
+  }
+
+  // Whether an entry is spelt exactly `name`; nullopt when the directory
+  // cannot be read to the end.
+  std::optional<bool> HasExactEntry(const std::string& name) {
+    const int fd = ::openat(m_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    DIR* dir = ::fdopendir(fd);
+    if (dir == nullptr) {
+      ::close(fd);
+      return std::nullopt;
+    }
+    std::optional<bool> found = false;
+    for (;;) {
+      errno = 0;
+      const dirent* entry = ::readdir(dir);
+      if (entry == nullptr) {
+        if (errno != 0) found = std::nullopt;
+        break;
+      }
+      if (name == entry->d_name) {
+        found = true;
+        break;
+      }
+    }
+    ::closedir(dir);
+    return found;
+  }
+
+  // A case-only change on a file system that ignores case: a plain rename
+  // between two names of one file does nothing and reports success, so the
+  // file goes through a name of its own, in two moves that never replace.
+  MoveResult MoveThroughIntermediate(const std::string& from, const std::string& to) {
+    std::string middle;
+    int error = EEXIST;
+    for (int attempt = 0; attempt < 100 && error == EEXIST; ++attempt) {
+      char buffer[64];
+      std::snprintf(buffer, sizeof buffer, ".quillon-%ld-%u", static_cast<long>(::getpid()),
+                    ++m_intermediateCounter);
+      middle = buffer;
+      error = MoveNoReplace(from, middle);
+    }
+    if (error != 0) return Classify(error);
+    error = MoveNoReplace(middle, to);
+    if (error != 0) {
+      MoveNoReplace(middle, from);
+      return Classify(error);
+    }
+    // Some file systems keep a spelling of their own (vfat shortname=lower):
+    // then the case did not change, which is no success. The file is still
+    // found under its old name, since the file system ignores case.
+    const auto present = HasExactEntry(to);
+    return present.value_or(false) ? MoveResult::kMoved : MoveResult::kFailed;
+  }
+
+  // "In use" exists only where a Windows program can hold a file open
+  // against us: an SMB share. Anywhere else the same errors (a mount point,
+  // a busy text file) would trap the user in an endless retry.
+  MoveResult Classify(int error) {
+    if (error != EBUSY && error != ETXTBSY && error != EAGAIN) return MoveResult::kFailed;
+    struct statfs fs;
+    if (::fstatfs(m_fd, &fs) != 0) return MoveResult::kFailed;
+    const auto type = static_cast<unsigned long>(fs.f_type);
+    return type == 0xFF534D42UL || type == 0xFE534D42UL ? MoveResult::kInUse : MoveResult::kFailed;
+  }
+
   int m_fd;
+  PosixMoveOptions m_options;
+  unsigned m_intermediateCounter = 0;
+  TerminateSignalGuard m_signalGuard;
 };
 
 }  // namespace
@@ -106,7 +267,7 @@ std::unique_ptr<DirectoryHandle> PosixFileSystem::OpenDirectory(std::u16string_v
   if (!bytes) return nullptr;
   const int fd = ::open(bytes->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return nullptr;
-  return std::make_unique<PosixDirectory>(fd);
+  return std::make_unique<PosixDirectory>(fd, m_options);
 }
 
 }  // namespace quillon

@@ -1,0 +1,257 @@
+// The rename engine: moves every file of a plan to its new name without ever
+// moving one onto a name that is still taken, parking files under temporary
+// names only where names form a cycle.
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "core/name_codec.h"
+#include "core/paths.h"
+#include "core/quillon_dlg.h"
+#include "intake/collation.h"
+#include "resources/strings.h"
+
+namespace quillon {
+namespace {
+
+// Bases this long are cut by kTemporaryCut code units before "_tmp<n>" is
+// added, so that the temporary name stays within the usual name length.
+constexpr std::size_t kLongBase = 245;
+constexpr std::size_t kTemporaryCut = 10;
+constexpr int kTemporaryCandidates = 1000000;
+
+bool IsHighSurrogate(char16_t unit) {
+  return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+// Drops the last code unit, and a high surrogate left behind by that, so
+// that no character is cut in half.
+void DropLastCharacter(std::u16string& text) {
+  text.pop_back();
+  if (!text.empty() && IsHighSurrogate(text.back())) text.pop_back();
+}
+
+std::u16string Decimal(int value) {
+  const std::string digits = std::to_string(value);
+  return std::u16string(digits.begin(), digits.end());
+}
+
+// Each name's collation key, made once per run: equal keys are the same name,
+// and keys order as CompareNames does.
+struct ItemKeys {
+  std::string oldKey;
+  std::string newKey;
+};
+
+}  // namespace
+
+bool CQuillonDlg::RunRenames(const std::vector<std::u16string>& sources,
+                             const std::vector<std::u16string>& targets,
+                             std::vector<std::u16string>* currentNames) {
+  *currentNames = sources;
+  // One handle for the whole run: a directory renamed or replaced by a link
+  // meanwhile cannot send a later move somewhere else.
+  std::unique_ptr<DirectoryHandle> directory = m_fileSystem.OpenDirectory(m_directory);
+  if (!directory || targets.size() != sources.size()) {
+    for (std::size_t row = 0; row < sources.size(); ++row)
+      SetResultText(static_cast<int>(row), str::kCannotRename);
+    return false;
+  }
+  struct RunScope {
+    DirectoryHandle*& slot;
+    ~RunScope() { slot = nullptr; }
+  } scope{m_runDirectory};
+  m_runDirectory = directory.get();
+
+  RenameItems items;
+  items.reserve(sources.size());
+  for (std::size_t row = 0; row < sources.size(); ++row)
+    items.push_back(
+        std::make_shared<DORENAMEITEM>(static_cast<std::int32_t>(row), sources[row], targets[row]));
+
+  bool succeeded = RenameDirect(items, currentNames);
+  if (!items.empty()) succeeded = RenameViaTemporary(items, currentNames) && succeeded;
+  return succeeded;
+}
+
+bool CQuillonDlg::RenameDirect(RenameItems& items, std::vector<std::u16string>* currentNames) {
+  const NameCollator& collator = NameCollator::Default();
+  std::vector<ItemKeys> keys(currentNames->size());  // by row
+  for (const auto& item : items)
+    keys[item->index] = {collator.Key(item->oldName->m_name), collator.Key(item->newName->m_name)};
+  bool succeeded = true;
+
+  auto moveItem = [&](DORENAMEITEM& item) {
+    item.done = true;
+    if (MoveWithRetry(item.oldName->m_name, item.newName->m_name)) {
+      m_dialog.SetCellText(item.index, kResultColumn, str::kResultOk);
+      (*currentNames)[item.index] = item.newName->m_name;
+      return true;
+    }
+    SetResultText(item.index, str::kCannotRename);
+    succeeded = false;
+    return false;
+  };
+
+  // Unchanged names and changes of letter case only take no other file's
+  // name, so they go first.
+  for (const auto& item : items) {
+    const ItemKeys& key = keys[item->index];
+    if (key.oldKey != key.newKey) continue;
+    if (item->oldName->m_name == item->newName->m_name) {
+      item->done = true;
+      m_dialog.SetCellText(item->index, kResultColumn, str::kResultOk);
+    } else {
+      moveItem(*item);
+    }
+  }
+  RemoveDoneItems(items);
+
+  // Names still borne by a file that has yet to move away, counted, since a
+  // file system that tells case apart may hold two files of one name. A file
+  // whose move failed keeps blocking its name.
+  std::unordered_map<std::string_view, int> blocked;
+  blocked.reserve(items.size());
+  for (const auto& item : items) ++blocked[keys[item->index].oldKey];
+
+  while (!items.empty()) {
+    // Following the direction of the last item's shift settles a series
+    // shifted by one in either direction in a single sweep.
+    const ItemKeys& lastKey = keys[items.back()->index];
+    const bool backward = lastKey.newKey > lastKey.oldKey;
+    bool progress = false;
+    // Items of this sweep found blocked, by the name they wait for. When that
+    // name is freed they move at once, so a chain listed in any order unrolls
+    // within one sweep and no plan needs more than two.
+    std::unordered_map<std::string_view, std::vector<DORENAMEITEM*>> waiting;
+    std::vector<DORENAMEITEM*> ready;
+
+    auto visit = [&](DORENAMEITEM& item) {
+      if (item.done) return;
+      const ItemKeys& key = keys[item.index];
+      if (blocked.count(key.newKey) != 0) {
+        waiting[key.newKey].push_back(&item);
+        return;
+      }
+      progress = true;
+      ready.push_back(&item);
+      while (!ready.empty()) {
+        DORENAMEITEM& next = *ready.back();
+        ready.pop_back();
+        if (!moveItem(next)) continue;
+        const std::string_view freed = keys[next.index].oldKey;
+        const auto holder = blocked.find(freed);
+        if (--holder->second > 0) continue;
+        blocked.erase(holder);
+        const auto waiters = waiting.find(freed);
+        if (waiters == waiting.end()) continue;
+        ready.insert(ready.end(), waiters->second.begin(), waiters->second.end());
+        waiting.erase(waiters);
+      }
+    };
+    if (backward) {
+      for (auto it = items.rbegin(); it != items.rend(); ++it) visit(**it);
+    } else {
+      for (const auto& item : items) visit(*item);
+    }
+    RemoveDoneItems(items);
+    if (!progress) break;
+  }
+  return succeeded;
+}
+
+bool CQuillonDlg::RenameViaTemporary(RenameItems& items,
+                                     std::vector<std::u16string>* currentNames) {
+  bool succeeded = true;
+  std::vector<TMPRENAMEITEM> parked;
+  for (const auto& item : items) {
+    item->done = true;
+    const std::u16string& oldName = item->oldName->m_name;
+    const std::u16string& newName = item->newName->m_name;
+    // Parking an earlier item of a cycle may have freed this one's name.
+    if (MoveWithRetry(oldName, newName)) {
+      m_dialog.SetCellText(item->index, kResultColumn, str::kResultOk);
+      (*currentNames)[item->index] = newName;
+      continue;
+    }
+    std::u16string temporary = MakeTemporaryName(oldName);
+    if (!temporary.empty() && MoveWithRetry(oldName, temporary)) {
+      (*currentNames)[item->index] = temporary;
+      parked.push_back({item->index, std::move(temporary), newName});
+      continue;
+    }
+    SetResultText(item->index, str::kCannotRename);
+    succeeded = false;
+  }
+  RemoveDoneItems(items);
+
+  for (const TMPRENAMEITEM& item : parked) {
+    if (MoveWithRetry(item.tmpName, item.newName)) {
+      m_dialog.SetCellText(item.index, kResultColumn, str::kResultOk);
+      (*currentNames)[item.index] = item.newName;
+      continue;
+    }
+    // The file stays parked; the row tells the user where, and undo can
+    // still bring it back.
+    SetResultText(item.index,
+                  std::u16string(str::kCannotRename) + item.tmpName + str::kStoredUnder);
+    succeeded = false;
+  }
+  return succeeded;
+}
+
+bool CQuillonDlg::MoveWithRetry(const std::u16string& oldName, const std::u16string& newName) {
+  if (oldName == newName) return true;
+  if (m_runDirectory == nullptr) return false;
+  for (;;) {
+    switch (m_runDirectory->Move(oldName, newName)) {
+      case MoveResult::kMoved:
+        return true;
+      case MoveResult::kFailed:
+        return false;
+      case MoveResult::kInUse:
+        // The user closes the other program; closing the dialog retries too.
+        m_dialog.ShowRetryDialog(JoinPath(m_directory, oldName) + str::kFileInUse);
+        break;
+    }
+  }
+}
+
+std::u16string CQuillonDlg::MakeTemporaryName(const std::u16string& name) {
+  if (m_runDirectory == nullptr) return {};
+  SplitName parts = SplitExtension(name);
+  std::u16string& base = parts.base;
+  if (base.size() >= kLongBase) {
+    base.resize(base.size() - kTemporaryCut);
+    if (!base.empty() && IsHighSurrogate(base.back())) base.pop_back();
+  }
+  // The directory's own limit may be smaller, or count bytes of the encoded
+  // name (three per Japanese character): shorten until the name fits.
+  const NameLimit limit = m_runDirectory->GetNameLimit();
+  auto fits = [&limit](const std::u16string& candidate) {
+    return (limit.countsBytes ? EncodedLength(candidate) : candidate.size()) <= limit.maxLength;
+  };
+  for (int n = 0; n < kTemporaryCandidates; ++n) {
+    const std::u16string suffix = u"_tmp" + Decimal(n) + parts.extension;
+    std::u16string candidate = base + suffix;
+    while (!fits(candidate)) {
+      if (base.empty()) return {};
+      DropLastCharacter(base);
+      candidate = base + suffix;
+    }
+    if (!EncodeName(candidate)) return {};
+    if (m_runDirectory->IsNameFree(candidate)) return candidate;
+  }
+  return {};
+}
+
+void CQuillonDlg::SetResultText(int row, std::u16string_view message) {
+  m_dialog.SetCellText(row, kResultColumn,
+                       std::u16string(str::kFailurePrefix) + std::u16string(message));
+}
+
+void CQuillonDlg::RemoveDoneItems(RenameItems& items) {
+  std::erase_if(items, [](const std::shared_ptr<DORENAMEITEM>& item) { return item->done; });
+}
+
+}  // namespace quillon
