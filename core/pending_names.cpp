@@ -4,7 +4,9 @@
 namespace quillon {
 
 void CQuillonDlg::GenerateNames() {}
-bool CQuillonDlg::ValidateNewNames() { return true; }
+bool CQuillonDlg::ValidateNewNames() {
+  return true;
+}
 bool CQuillonDlg::CheckRenamePlan(const std::vector<std::u16string>&,
                                   const std::vector<std::u16string>&, std::vector<int>* duplicates,
                                   std::vector<int>* missing) {
