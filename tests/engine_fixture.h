@@ -1,0 +1,86 @@
+// A dialog over a real temporary directory, reached through a port that
+// counts moves and injects faults.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/quillon_dlg.h"
+#include "resources/strings.h"
+#include "shell/posix_file_system.h"
+#include "tests/fault_file_system.h"
+#include "tests/test_support.h"
+
+namespace quillon::testing {
+
+inline const std::u16string kOk = str::kResultOk;
+inline const std::u16string kCannot = std::u16string(str::kFailurePrefix) + str::kCannotRename;
+inline std::u16string StoredUnder(std::string_view temporary) {
+  return kCannot + U(temporary) + str::kStoredUnder;
+}
+
+class EngineTest : public ::testing::Test {
+ protected:
+  // Creates the files (each holding its own name) and lists them as rows.
+  void List(const std::vector<std::string>& names) {
+    std::vector<std::u16string> rows;
+    for (const auto& name : names) {
+      m_dir.Write(name);
+      m_dlg.m_files.push_back(std::make_shared<CFileNameX>(U(name)));
+      rows.push_back(U(name));
+    }
+    m_dlg.m_directory = m_dir.Path();
+    m_dialog.SetRows(m_dlg.m_directory, rows);
+  }
+
+  // Runs the engine on a plan of byte names, row by row.
+  bool Run(const std::vector<std::pair<std::string, std::string>>& plan) {
+    std::vector<std::u16string> sources;
+    std::vector<std::u16string> targets;
+    for (const auto& [from, to] : plan) {
+      sources.push_back(U(from));
+      targets.push_back(U(to));
+    }
+    return m_dlg.RunRenames(sources, targets, &m_dlg.m_currentNames);
+  }
+
+  // Lists the old names and sets the new ones, ready for OnExecute.
+  void Plan(const std::vector<std::pair<std::string, std::string>>& plan) {
+    std::vector<std::string> olds;
+    for (const auto& [from, to] : plan) olds.push_back(from);
+    List(olds);
+    for (std::size_t row = 0; row < plan.size(); ++row) {
+      const std::u16string target = U(plan[row].second);
+      const auto& ext = m_dlg.m_files[row]->m_ext;
+      m_dlg.m_newNames.push_back(target.substr(0, target.size() - ext.size()));
+    }
+  }
+
+  std::vector<std::u16string> Results() const { return m_dialog.Column(kResultColumn); }
+  std::vector<std::u16string> Names(const std::vector<std::string>& names) const {
+    std::vector<std::u16string> result;
+    for (const auto& name : names) result.push_back(U(name));
+    return result;
+  }
+  std::vector<std::u16string> AllOk(std::size_t rows) const {
+    return std::vector<std::u16string>(rows, kOk);
+  }
+  // Moves the port was asked for, as "from>to", failed ones marked "!".
+  std::vector<std::u16string> MoveLog() const {
+    std::vector<std::u16string> log;
+    for (const auto& call : m_fs.moves)
+      log.push_back(call.from + u">" + call.to + (call.result == MoveResult::kMoved ? u"" : u"!"));
+    return log;
+  }
+
+  TempDir m_dir;
+  PosixFileSystem m_posix;
+  FaultFileSystem m_fs{m_posix};
+  FakeDialog m_dialog;
+  CQuillonDlg m_dlg{m_fs, m_dialog};
+};
+
+}  // namespace quillon::testing

@@ -1,0 +1,279 @@
+// The rename engine on real temporary directories: ordering, temporary
+// names, failures and the retry dialog.
+#include <gtest/gtest.h>
+
+#include "core/paths.h"
+#include "tests/engine_fixture.h"
+
+namespace quillon::testing {
+namespace {
+
+using Log = std::vector<std::u16string>;
+
+// --- Ordering without temporary names -----------------------------------------
+
+TEST_F(EngineTest, SeriesShiftedUpMovesFromTheEndInOneSweep) {
+  List({"1.jpg", "2.jpg", "3.jpg"});
+  EXPECT_TRUE(Run({{"1.jpg", "2.jpg"}, {"2.jpg", "3.jpg"}, {"3.jpg", "4.jpg"}}));
+  EXPECT_EQ(MoveLog(), (Log{u"3.jpg>4.jpg", u"2.jpg>3.jpg", u"1.jpg>2.jpg"}));
+  EXPECT_EQ(Results(), AllOk(3));
+  EXPECT_EQ(m_dir.Entries(), (std::vector<std::string>{"2.jpg", "3.jpg", "4.jpg"}));
+  EXPECT_EQ(m_dir.Read("2.jpg"), "1.jpg");
+  EXPECT_EQ(m_dir.Read("4.jpg"), "3.jpg");
+  EXPECT_EQ(m_dlg.m_currentNames, Names({"2.jpg", "3.jpg", "4.jpg"}));
+}
+
+TEST_F(EngineTest, SeriesShiftedDownMovesFromTheStartInOneSweep) {
+  List({"2.jpg", "3.jpg"});
+  EXPECT_TRUE(Run({{"2.jpg", "1.jpg"}, {"3.jpg", "2.jpg"}}));
+  EXPECT_EQ(MoveLog(), (Log{u"2.jpg>1.jpg", u"3.jpg>2.jpg"}));
+  EXPECT_EQ(m_dir.Read("1.jpg"), "2.jpg");
+  EXPECT_EQ(m_dir.Read("2.jpg"), "3.jpg");
+}
+
+TEST_F(EngineTest, LongSeriesShiftedEitherWayNeedsOneMovePerFile) {
+  for (const int shift : {1, -1}) {
+    TempDir dir;
+    PosixFileSystem posix;
+    FaultFileSystem fs(posix);
+    FakeDialog dialog;
+    CQuillonDlg dlg(fs, dialog);
+    dlg.m_directory = dir.Path();
+    const int n = 500;
+    std::vector<std::u16string> sources;
+    std::vector<std::u16string> targets;
+    std::vector<std::u16string> rows;
+    for (int i = 1; i <= n; ++i) {
+      const std::string from = "img" + std::to_string(i) + ".jpg";
+      dir.Write(from);
+      sources.push_back(U(from));
+      targets.push_back(U("img" + std::to_string(i + shift) + ".jpg"));
+    }
+    dialog.SetRows(dlg.m_directory, sources);
+    EXPECT_TRUE(dlg.RunRenames(sources, targets, &dlg.m_currentNames));
+    EXPECT_EQ(fs.moves.size(), static_cast<std::size_t>(n)) << shift;
+    EXPECT_EQ(fs.SuccessfulMoves(), n) << shift;
+    EXPECT_FALSE(fs.MovedToNameContaining(u"_tmp")) << shift;
+    EXPECT_EQ(dir.Read("img" + std::to_string(n + shift) + ".jpg"),
+              "img" + std::to_string(n) + ".jpg");
+  }
+}
+
+TEST_F(EngineTest, ChainListedInAnyOrderNeedsNoTemporaryName) {
+  List({"2.jpg", "1.jpg", "4.jpg", "3.jpg", "6.jpg", "5.jpg"});
+  EXPECT_TRUE(Run({{"2.jpg", "3.jpg"},
+                   {"1.jpg", "2.jpg"},
+                   {"4.jpg", "5.jpg"},
+                   {"3.jpg", "4.jpg"},
+                   {"6.jpg", "7.jpg"},
+                   {"5.jpg", "6.jpg"}}));
+  // No move is tried before its new name is free.
+  EXPECT_EQ(m_fs.moves.size(), 6u);
+  EXPECT_EQ(m_fs.SuccessfulMoves(), 6);
+  EXPECT_EQ(Results(), AllOk(6));
+  for (int i = 1; i <= 6; ++i)
+    EXPECT_EQ(m_dir.Read(std::to_string(i + 1) + ".jpg"), std::to_string(i) + ".jpg");
+}
+
+TEST_F(EngineTest, UnchangedRowNeedsNoMoveAndCaseOnlyChangeGoesDirectly) {
+  List({"same.txt", "a.txt"});
+  EXPECT_TRUE(Run({{"same.txt", "same.txt"}, {"a.txt", "A.txt"}}));
+  EXPECT_EQ(MoveLog(), (Log{u"a.txt>A.txt"}));
+  EXPECT_EQ(Results(), AllOk(2));
+  EXPECT_EQ(m_dir.Entries(), (std::vector<std::string>{"A.txt", "same.txt"}));
+  EXPECT_EQ(m_dlg.m_currentNames, Names({"same.txt", "A.txt"}));
+}
+
+TEST_F(EngineTest, CaseOnlyChangeFreesItsNameBeforeOthersNeedIt) {
+  // Row 2 takes "b.txt" (case differs from row 1's "B.txt", so the same name)
+  // only after row 1 has moved on to "c.txt".
+  List({"B.txt", "a.txt"});
+  EXPECT_TRUE(Run({{"B.txt", "c.txt"}, {"a.txt", "b.txt"}}));
+  EXPECT_EQ(m_dir.Read("c.txt"), "B.txt");
+  EXPECT_EQ(m_dir.Read("b.txt"), "a.txt");
+  EXPECT_FALSE(m_fs.MovedToNameContaining(u"_tmp"));
+}
+
+// --- Cycles and temporary names -------------------------------------------------
+
+TEST_F(EngineTest, SwapParksOneFileUnderATemporaryName) {
+  List({"a.jpg", "b.jpg"});
+  EXPECT_TRUE(Run({{"a.jpg", "b.jpg"}, {"b.jpg", "a.jpg"}}));
+  EXPECT_EQ(MoveLog(),
+            (Log{u"a.jpg>b.jpg!", u"a.jpg>a_tmp0.jpg", u"b.jpg>a.jpg", u"a_tmp0.jpg>b.jpg"}));
+  EXPECT_EQ(Results(), AllOk(2));
+  EXPECT_EQ(m_dir.Read("a.jpg"), "b.jpg");
+  EXPECT_EQ(m_dir.Read("b.jpg"), "a.jpg");
+  EXPECT_EQ(m_dir.Entries().size(), 2u);
+  EXPECT_EQ(m_dlg.m_currentNames, Names({"b.jpg", "a.jpg"}));
+}
+
+TEST_F(EngineTest, ThreeCycleParksTwoFiles) {
+  List({"a", "b", "c"});
+  EXPECT_TRUE(Run({{"a", "b"}, {"b", "c"}, {"c", "a"}}));
+  EXPECT_EQ(MoveLog(),
+            (Log{u"a>b!", u"a>a_tmp0", u"b>c!", u"b>b_tmp0", u"c>a", u"a_tmp0>b", u"b_tmp0>c"}));
+  EXPECT_EQ(m_dir.Read("a"), "c");
+  EXPECT_EQ(m_dir.Read("b"), "a");
+  EXPECT_EQ(m_dir.Read("c"), "b");
+}
+
+TEST_F(EngineTest, TakenTemporaryNameIsSkipped) {
+  List({"a.jpg", "b.jpg"});
+  m_dir.Write("a_tmp0.jpg", "unlisted");
+  EXPECT_TRUE(Run({{"a.jpg", "b.jpg"}, {"b.jpg", "a.jpg"}}));
+  EXPECT_TRUE(m_fs.MovedToNameContaining(u"a_tmp1.jpg"));
+  EXPECT_EQ(m_dir.Read("a_tmp0.jpg"), "unlisted");
+  EXPECT_EQ(m_dir.Read("a.jpg"), "b.jpg");
+}
+
+TEST_F(EngineTest, LongBaseIsCutBeforeTheTemporarySuffix) {
+  const std::string a = std::string(250, 'a') + ".jpg";
+  const std::string b = std::string(250, 'b') + ".jpg";
+  List({a, b});
+  EXPECT_TRUE(Run({{a, b}, {b, a}}));
+  EXPECT_TRUE(m_fs.MovedToNameContaining(U(std::string(240, 'a') + "_tmp0.jpg")));
+  EXPECT_EQ(m_dir.Read(a), b);
+}
+
+TEST_F(EngineTest, TemporaryNameIsShortenedToFitTheDirectoryInBytes) {
+  // 83 three-byte characters: 249 bytes of base; with "_tmp0.jpg" the name
+  // would be 258 bytes, over the 255 the file system allows.
+  std::string base;
+  for (int i = 0; i < 83; ++i) base += "写";
+  const std::string a = base + ".jpg";
+  const std::string b = "b.jpg";
+  List({a, b});
+  EXPECT_TRUE(Run({{a, b}, {b, a}}));
+  std::string shorter;
+  for (int i = 0; i < 82; ++i) shorter += "写";
+  EXPECT_TRUE(m_fs.MovedToNameContaining(U(shorter + "_tmp0.jpg")));
+  EXPECT_EQ(m_dir.Read(a), "b.jpg");
+}
+
+TEST_F(EngineTest, TemporaryNameIsShortenedWithoutSplittingACharacter) {
+  // A limit in UTF-16 code units, as on exFAT: "a𝄞𝄞_tmp0.jpg" is 13 units;
+  // with a limit of 12 one whole character goes, never half of one.
+  m_fs.nameLimit = NameLimit{12, false};
+  const std::string a = "a𝄞𝄞.jpg";
+  List({a, "b.jpg"});
+  EXPECT_TRUE(Run({{a, "b.jpg"}, {"b.jpg", a}}));
+  EXPECT_TRUE(m_fs.MovedToNameContaining(U("a𝄞_tmp0.jpg")));
+  EXPECT_EQ(m_dir.Read(a), "b.jpg");
+}
+
+TEST_F(EngineTest, NoTemporaryNameFitsFailsTheRowAndKeepsTheFile) {
+  m_fs.nameLimit = NameLimit{5, true};
+  List({"a.jpg", "b.jpg"});
+  EXPECT_FALSE(Run({{"a.jpg", "b.jpg"}, {"b.jpg", "a.jpg"}}));
+  EXPECT_EQ(Results(), (std::vector<std::u16string>{kCannot, kCannot}));
+  EXPECT_EQ(m_dir.Read("a.jpg"), "a.jpg");
+  EXPECT_EQ(m_dir.Read("b.jpg"), "b.jpg");
+  EXPECT_EQ(m_dlg.m_currentNames, Names({"a.jpg", "b.jpg"}));
+}
+
+// --- Failures ---------------------------------------------------------------------
+
+TEST_F(EngineTest, FileBehindAFailedBlockerStaysParkedAndSaysWhere) {
+  List({"x.jpg", "y.jpg"});
+  m_fs.failFrom = {u"y.jpg"};
+  EXPECT_FALSE(Run({{"x.jpg", "y.jpg"}, {"y.jpg", "z.jpg"}}));
+  EXPECT_EQ(Results(), (std::vector<std::u16string>{StoredUnder("x_tmp0.jpg"), kCannot}));
+  EXPECT_EQ(m_dlg.m_currentNames, Names({"x_tmp0.jpg", "y.jpg"}));
+  EXPECT_EQ(m_dir.Read("x_tmp0.jpg"), "x.jpg");
+  EXPECT_EQ(m_dir.Read("y.jpg"), "y.jpg");
+  EXPECT_EQ(m_dir.Entries().size(), 2u);
+}
+
+TEST_F(EngineTest, FailedFileKeepsBlockingItsName) {
+  // Row 1 wants b's name; b's move fails, so a must never be moved onto it.
+  List({"a.jpg", "b.jpg", "c.jpg"});
+  m_fs.failFrom = {u"b.jpg"};
+  EXPECT_FALSE(Run({{"a.jpg", "b.jpg"}, {"b.jpg", "d.jpg"}, {"c.jpg", "e.jpg"}}));
+  EXPECT_EQ(m_dir.Read("b.jpg"), "b.jpg");
+  EXPECT_EQ(m_dir.Read("e.jpg"), "c.jpg");
+  EXPECT_EQ(Results()[2], kOk);
+}
+
+TEST_F(EngineTest, DirectoryThatCannotBeOpenedFailsEveryRow) {
+  List({"a.jpg", "b.jpg"});
+  m_fs.failOpen = true;
+  EXPECT_FALSE(Run({{"a.jpg", "a.jpg"}, {"b.jpg", "c.jpg"}}));
+  EXPECT_EQ(Results(), (std::vector<std::u16string>{kCannot, kCannot}));
+  EXPECT_EQ(m_dlg.m_currentNames, Names({"a.jpg", "b.jpg"}));
+}
+
+TEST_F(EngineTest, EveryRowFailingLeavesEveryFileWhereItWas) {
+  List({"a.jpg", "b.jpg", "c.jpg"});
+  m_fs.failFrom = {u"a.jpg", u"b.jpg", u"c.jpg"};
+  EXPECT_FALSE(Run({{"a.jpg", "b.jpg"}, {"b.jpg", "a.jpg"}, {"c.jpg", "d.jpg"}}));
+  EXPECT_EQ(Results(), (std::vector<std::u16string>{kCannot, kCannot, kCannot}));
+  EXPECT_EQ(m_dir.Entries(), (std::vector<std::string>{"a.jpg", "b.jpg", "c.jpg"}));
+  EXPECT_EQ(m_dlg.m_currentNames, Names({"a.jpg", "b.jpg", "c.jpg"}));
+}
+
+TEST_F(EngineTest, TargetTakenSinceValidationIsNeverOverwritten) {
+  List({"a.jpg"});
+  m_dir.Write("b.jpg", "someone else's");
+  EXPECT_FALSE(Run({{"a.jpg", "b.jpg"}}));
+  EXPECT_EQ(Results(), (std::vector<std::u16string>{kCannot}));
+  EXPECT_EQ(m_dir.Read("b.jpg"), "someone else's");
+  EXPECT_EQ(m_dir.Read("a.jpg"), "a.jpg");
+}
+
+TEST_F(EngineTest, VanishedSourceFailsOnlyItsRow) {
+  List({"a.jpg", "b.jpg"});
+  ::unlink(m_dir.BytesOf("a.jpg").c_str());
+  EXPECT_FALSE(Run({{"a.jpg", "c.jpg"}, {"b.jpg", "d.jpg"}}));
+  EXPECT_EQ(Results(), (std::vector<std::u16string>{kCannot, kOk}));
+  EXPECT_EQ(m_dir.Entries(), (std::vector<std::string>{"d.jpg"}));
+}
+
+// --- File in use --------------------------------------------------------------------
+
+TEST_F(EngineTest, FileInUseShowsTheRetryDialogUntilItMoves) {
+  List({"a.jpg"});
+  m_fs.inUse[u"a.jpg"] = 2;
+  EXPECT_TRUE(Run({{"a.jpg", "b.jpg"}}));
+  const std::u16string message = JoinPath(m_dir.Path(), u"a.jpg") + str::kFileInUse;
+  EXPECT_EQ(m_dialog.retryMessages, (std::vector<std::u16string>{message, message}));
+  EXPECT_EQ(Results(), AllOk(1));
+  EXPECT_EQ(m_dir.Read("b.jpg"), "a.jpg");
+}
+
+// --- The command ------------------------------------------------------------------------
+
+TEST_F(EngineTest, ExecuteReportsSuccessAndEnablesOnlyUndo) {
+  Plan({{"1.jpg", "2.jpg"}, {"2.jpg", "3.jpg"}});
+  m_dlg.OnExecute();
+  EXPECT_EQ(m_dialog.messages, (std::vector<std::u16string>{str::kRenamed}));
+  EXPECT_TRUE(m_dlg.m_executed);
+  EXPECT_TRUE(m_dialog.Enabled(ControlId::kUndo));
+  EXPECT_FALSE(m_dialog.Enabled(ControlId::kExecute));
+  EXPECT_FALSE(m_dialog.acceptDrops);
+  EXPECT_EQ(m_dlg.m_currentNames, Names({"2.jpg", "3.jpg"}));
+}
+
+TEST_F(EngineTest, ExecuteWithEveryRowFailingStillAllowsUndo) {
+  Plan({{"a.jpg", "b.jpg"}, {"c.jpg", "d.jpg"}});
+  m_fs.failFrom = {u"a.jpg", u"c.jpg"};
+  m_dlg.OnExecute();
+  EXPECT_EQ(m_dialog.messages, (std::vector<std::u16string>{str::kSomeNotRenamed}));
+  EXPECT_TRUE(m_dlg.m_executed);
+  EXPECT_TRUE(m_dialog.Enabled(ControlId::kUndo));
+}
+
+TEST_F(EngineTest, ExecuteDoesNothingWhenAlreadyExecutedOrNamesMissing) {
+  Plan({{"a.jpg", "b.jpg"}});
+  m_dlg.m_executed = true;
+  m_dlg.OnExecute();
+  m_dlg.m_executed = false;
+  m_dlg.m_newNames.clear();
+  m_dlg.OnExecute();
+  EXPECT_TRUE(m_fs.moves.empty());
+  EXPECT_TRUE(m_dialog.messages.empty());
+  EXPECT_TRUE(m_dir.Exists("a.jpg"));
+}
+
+}  // namespace
+}  // namespace quillon::testing
