@@ -54,6 +54,7 @@ class FaultFileSystem : public FileSystem {
   std::set<std::u16string> failFrom;    // every move away from these names fails
   std::set<std::u16string> failTo;      // every move onto these names fails
   std::map<std::u16string, int> inUse;  // moves from a name answer "in use" this many times
+  std::set<std::size_t> failCalls;      // the move calls with these numbers (from 0) fail
   std::optional<NameLimit> nameLimit;   // replaces the directory's own limit
   // Called before each move reaches the inner port.
   std::function<void(std::u16string_view from, std::u16string_view to)> beforeMove;
@@ -81,6 +82,7 @@ class FaultFileSystem : public FileSystem {
    private:
     MoveResult Decide(std::u16string_view from, std::u16string_view to) {
       const std::u16string source(from);
+      if (m_owner.failCalls.count(m_owner.moves.size()) != 0) return MoveResult::kFailed;
       if (const auto busy = m_owner.inUse.find(source);
           busy != m_owner.inUse.end() && busy->second > 0) {
         --busy->second;

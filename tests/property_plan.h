@@ -1,0 +1,223 @@
+// Random rename plans over a real directory, checked against the rule that
+// no file is ever lost or overwritten. Shared by the runs on the machine's
+// own file system and on a mounted case-insensitive one.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/quillon_dlg.h"
+#include "resources/strings.h"
+#include "shell/posix_file_system.h"
+#include "tests/fault_file_system.h"
+#include "tests/test_support.h"
+
+namespace quillon::testing {
+
+struct PropertyStats {
+  int plans = 0;
+  int rows = 0;
+  int faultyPlans = 0;
+  int failedRows = 0;
+  int parkedRows = 0;  // rows left under a temporary name
+  int temporaryMoves = 0;
+};
+
+// How many seeds to run: QUILLON_PROPERTY_SEEDS when set, else `fallback`.
+inline int PropertySeeds(int fallback) {
+  const char* text = std::getenv("QUILLON_PROPERTY_SEEDS");
+  if (text == nullptr || *text == '\0') return fallback;
+  const int value = std::atoi(text);
+  return value > 0 ? value : fallback;
+}
+
+class RandomPlan {
+ public:
+  // `directory` exists and is empty; `maxRows` bounds the plan's size.
+  RandomPlan(std::uint32_t seed, std::string directory, int maxRows)
+      : m_rng(seed), m_directory(std::move(directory)) {
+    Generate(maxRows);
+  }
+
+  // Runs the plan, then undoes it, checking everything on the way.
+  void Check(FileSystem& inner, PropertyStats* stats) {
+    for (const auto& name : m_sources) Write(name);
+    for (const auto& name : m_unlisted) Write(name);
+    const std::set<std::string> original = Contents();
+
+    FaultFileSystem fs(inner);
+    FakeDialog dialog;
+    CQuillonDlg dlg(fs, dialog);
+    dlg.m_directory = DecodeName(m_directory);
+    std::vector<std::u16string> sources;
+    std::vector<std::u16string> targets;
+    for (const auto& name : m_sources) {
+      sources.push_back(DecodeName(name));
+      dlg.m_files.push_back(std::make_shared<CFileNameX>(sources.back()));
+    }
+    for (const auto& name : m_targets) targets.push_back(DecodeName(name));
+    dialog.SetRows(dlg.m_directory, sources);
+    const bool faulty = InjectFaults(fs);
+
+    const bool succeeded = dlg.RunRenames(sources, targets, &dlg.m_currentNames);
+    dlg.m_executed = true;
+
+    const std::u16string ok = str::kResultOk;
+    const std::u16string cannot = std::u16string(str::kFailurePrefix) + str::kCannotRename;
+    bool allOk = true;
+    ASSERT_EQ(dlg.m_currentNames.size(), m_sources.size());
+    for (std::size_t row = 0; row < m_sources.size(); ++row) {
+      const std::u16string& current = dlg.m_currentNames[row];
+      const std::u16string& result = dialog.rows[row].cells[kResultColumn];
+      // The file of every row is exactly where the engine says it is.
+      EXPECT_EQ(Read(*EncodeName(current)), m_sources[row]) << Describe(row);
+      if (result == ok) {
+        EXPECT_EQ(current, targets[row]) << Describe(row);
+      } else if (result == cannot) {
+        allOk = false;
+        ++stats->failedRows;
+        EXPECT_EQ(current, sources[row]) << Describe(row);
+      } else {
+        allOk = false;
+        ++stats->parkedRows;
+        EXPECT_NE(current.find(u"_tmp"), std::u16string::npos) << Describe(row);
+        EXPECT_EQ(result, cannot + current + str::kStoredUnder) << Describe(row);
+      }
+    }
+    EXPECT_EQ(succeeded, allOk) << Describe(0);
+    if (!faulty) {
+      EXPECT_TRUE(succeeded) << Describe(0);
+    }
+    // Nothing lost, nothing overwritten, nothing left behind.
+    EXPECT_EQ(Contents(), original) << Describe(0);
+    EXPECT_EQ(Count(), m_sources.size() + m_unlisted.size()) << Describe(0);
+    for (const auto& name : m_unlisted) EXPECT_EQ(Read(name), name);
+    for (const auto& call : fs.moves)
+      stats->temporaryMoves +=
+          call.result == MoveResult::kMoved && call.to.find(u"_tmp") != std::u16string::npos;
+    for (const auto& message : dialog.retryMessages)
+      EXPECT_TRUE(message.ends_with(str::kFileInUse));
+
+    // Undo brings every file back under its own name.
+    fs.failFrom.clear();
+    fs.failTo.clear();
+    fs.failCalls.clear();
+    EXPECT_TRUE(dlg.OnUndo()) << Describe(0);
+    EXPECT_FALSE(dlg.m_executed);
+    EXPECT_EQ(dialog.messages.back(), str::kRestored) << Describe(0);
+    for (const auto& name : m_sources) EXPECT_EQ(Read(name), name) << Describe(0);
+    EXPECT_EQ(Contents(), original);
+    EXPECT_EQ(Count(), m_sources.size() + m_unlisted.size());
+
+    ++stats->plans;
+    stats->rows += static_cast<int>(m_sources.size());
+    stats->faultyPlans += faulty;
+  }
+
+ private:
+  std::uint32_t Next(std::uint32_t bound) { return static_cast<std::uint32_t>(m_rng() % bound); }
+
+  static std::string Lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+  }
+
+  // The same name in another letter case (sometimes the same spelling).
+  std::string Recase(const std::string& name) {
+    std::string result = name;
+    for (char& c : result)
+      if (std::isalpha(static_cast<unsigned char>(c)) && Next(2) == 0)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return result;
+  }
+
+  void Generate(int maxRows) {
+    static const char* const kExtensions[] = {".jpg", ".txt", "", ".JPG"};
+    const int rows = 1 + static_cast<int>(Next(static_cast<std::uint32_t>(maxRows)));
+    const int universe = rows + 4 + static_cast<int>(Next(static_cast<std::uint32_t>(rows) + 4));
+    std::vector<std::string> names;
+    for (int k = 0; k < universe; ++k)
+      names.push_back("p" + std::to_string(k) + kExtensions[Next(4)]);
+    std::shuffle(names.begin(), names.end(), m_rng);
+    m_sources.assign(names.begin(), names.begin() + rows);
+    const int unlisted = static_cast<int>(Next(4));
+    m_unlisted.assign(names.begin() + rows, names.begin() + rows + unlisted);
+
+    // Targets come from the sources and the free names (never an unlisted
+    // file's), so chains and cycles arise by themselves.
+    // Half the plans are pure permutations of the sources: cycles galore.
+    std::vector<std::string> pool(m_sources);
+    if (Next(2) == 0) pool.insert(pool.end(), names.begin() + rows + unlisted, names.end());
+    std::shuffle(pool.begin(), pool.end(), m_rng);
+    std::set<std::string> taken;  // targets so far, case ignored
+    std::size_t next = 0;
+    for (const auto& source : m_sources) {
+      const std::uint32_t kind = Next(100);
+      std::string target;
+      if (kind < 25 && taken.count(Lower(source)) == 0) {
+        target = kind < 12 ? source : Recase(source);  // unchanged or case only
+      } else {
+        while (taken.count(Lower(pool[next])) != 0) ++next;
+        target = Next(4) == 0 ? Recase(pool[next]) : pool[next];
+      }
+      taken.insert(Lower(target));
+      m_targets.push_back(target);
+    }
+  }
+
+  bool InjectFaults(FaultFileSystem& fs) {
+    if (Next(3) != 0) return false;
+    const std::size_t rows = m_sources.size();
+    for (std::uint32_t i = Next(3); i > 0; --i)
+      fs.failFrom.insert(DecodeName(m_sources[Next(rows)]));
+    for (std::uint32_t i = Next(2); i > 0; --i) fs.failTo.insert(DecodeName(m_targets[Next(rows)]));
+    for (std::uint32_t i = 1 + Next(3); i > 0; --i) fs.failCalls.insert(Next(2 * rows + 2));
+    fs.inUse[DecodeName(m_sources[Next(rows)])] = 1 + static_cast<int>(Next(2));
+    return true;
+  }
+
+  std::string Path(const std::string& name) const { return m_directory + "/" + name; }
+  void Write(const std::string& name) const { std::ofstream(Path(name), std::ios::binary) << name; }
+  std::string Read(const std::string& name) const {
+    std::ifstream in(Path(name), std::ios::binary);
+    if (!in) return "<missing " + name + ">";
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  std::set<std::string> Contents() const {
+    std::set<std::string> contents;
+    for (const auto& entry : std::filesystem::directory_iterator(m_directory))
+      contents.insert(Read(entry.path().filename().string()));
+    return contents;
+  }
+  std::size_t Count() const {
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(m_directory),
+                                                  std::filesystem::directory_iterator()));
+  }
+  std::string Describe(std::size_t row) const {
+    std::string text = "row " + std::to_string(row) + " of plan:";
+    for (std::size_t i = 0; i < m_sources.size(); ++i)
+      text += " " + m_sources[i] + ">" + m_targets[i];
+    return text;
+  }
+
+  std::mt19937 m_rng;
+  std::string m_directory;
+  std::vector<std::string> m_sources;
+  std::vector<std::string> m_unlisted;
+  std::vector<std::string> m_targets;
+};
+
+}  // namespace quillon::testing
