@@ -5,7 +5,9 @@
 namespace quillon {
 namespace {
 
-bool IsAsciiDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool IsAsciiDigit(char16_t c) {
+  return c >= u'0' && c <= u'9';
+}
 
 }  // namespace
 

@@ -106,10 +106,9 @@ const NameCollator& NameCollator::Default() {
 
 int NameCollator::Compare(std::u16string_view a, std::u16string_view b) const {
   if (m_collator != nullptr) {
-    const UCollationResult r =
-        ucol_strcoll(m_collator, reinterpret_cast<const UChar*>(a.data()),
-                     static_cast<int32_t>(a.size()), reinterpret_cast<const UChar*>(b.data()),
-                     static_cast<int32_t>(b.size()));
+    const UCollationResult r = ucol_strcoll(
+        m_collator, reinterpret_cast<const UChar*>(a.data()), static_cast<int32_t>(a.size()),
+        reinterpret_cast<const UChar*>(b.data()), static_cast<int32_t>(b.size()));
     if (r == UCOL_LESS) return -1;
     if (r == UCOL_GREATER) return 1;
   }
