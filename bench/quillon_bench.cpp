@@ -197,6 +197,7 @@ int main(int argc, char** argv) {
   const std::size_t big = quick ? 10000 : 100000;
   std::printf("Quillon benchmark in %s (%s)\n", parent.c_str(), quick ? "quick" : "full");
   quillon::BenchDrop(parent, big);
+  quillon::BenchPlanCheck(parent, big);
   std::printf("peak memory of the whole process: %ld MB (target < 100 MB for 100 000 rows)\n",
               quillon::PeakRssMb());
   return 0;
