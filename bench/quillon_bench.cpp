@@ -137,6 +137,47 @@ void BenchDrop(const std::string& parent, std::size_t n) {
   Report(what, floor, ours, 3.0);
 }
 
+// A directory of n entries, every tenth of them listed and moved onto a
+// fresh name, against reading the directory and sorting its names bytewise.
+void BenchPlanCheck(const std::string& parent, std::size_t n) {
+  ScratchDir dir(parent);
+  std::vector<std::u16string> sources;
+  std::vector<std::u16string> targets;
+  for (std::size_t i = 0; i < n; ++i) {
+    dir.Create(SeriesName(i));
+    if (i % 10 == 0) {
+      sources.push_back(DecodeName(SeriesName(i)));
+      targets.push_back(DecodeName("trip_" + SeriesName(i)));
+    }
+  }
+
+  const double floor = Best(
+      3, [] {},
+      [&] {
+        std::vector<std::string> names;
+        DIR* d = ::opendir(dir.path.c_str());
+        if (d == nullptr) return;
+        while (const dirent* entry = ::readdir(d)) names.emplace_back(entry->d_name);
+        ::closedir(d);
+        std::sort(names.begin(), names.end());
+      });
+  PosixFileSystem fs;
+  NullDialog ui;
+  CQuillonDlg dlg(fs, ui);
+  dlg.m_directory = DecodeName(dir.path);
+  std::vector<int> duplicates;
+  std::vector<int> missing;
+  bool passed = false;
+  const double ours = Best(
+      3, [] {}, [&] { passed = dlg.CheckRenamePlan(sources, targets, &duplicates, &missing); });
+  if (!passed)
+    std::printf("  (plan check failed: %zu missing, %zu clashes)\n", missing.size(),
+                duplicates.size());
+  char what[96];
+  std::snprintf(what, sizeof what, "CheckRenamePlan, %zu entries, %zu rows", n, sources.size());
+  Report(what, floor, ours, 3.0);
+}
+
 long PeakRssMb() {
   struct rusage usage;
   ::getrusage(RUSAGE_SELF, &usage);
@@ -156,6 +197,7 @@ int main(int argc, char** argv) {
   const std::size_t big = quick ? 10000 : 100000;
   std::printf("Quillon benchmark in %s (%s)\n", parent.c_str(), quick ? "quick" : "full");
   quillon::BenchDrop(parent, big);
+  quillon::BenchPlanCheck(parent, big);
   std::printf("peak memory of the whole process: %ld MB (target < 100 MB for 100 000 rows)\n",
               quillon::PeakRssMb());
   return 0;
