@@ -1,0 +1,166 @@
+// Execute and undo through the real validation and plan check, on real
+// temporary directories.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "tests/engine_fixture.h"
+
+namespace quillon::testing {
+namespace {
+
+using Log = std::vector<std::u16string>;
+using Texts = std::vector<std::u16string>;
+
+class UndoTest : public EngineTest {
+ protected:
+  void Execute(const std::vector<std::pair<std::string, std::string>>& plan) {
+    Plan(plan);
+    m_dlg.OnExecute();
+    ASSERT_TRUE(m_dlg.m_executed);
+    m_dialog.messages.clear();
+    m_fs.moves.clear();
+  }
+};
+
+TEST_F(UndoTest, ExecuteThenUndoRestoresEveryName) {
+  Execute({{"1.jpg", "2.jpg"}, {"2.jpg", "3.jpg"}, {"3.jpg", "4.jpg"}});
+  EXPECT_EQ(m_dir.Entries(), (std::vector<std::string>{"2.jpg", "3.jpg", "4.jpg"}));
+  EXPECT_TRUE(m_dlg.OnUndo());
+  EXPECT_EQ(m_dir.Entries(), (std::vector<std::string>{"1.jpg", "2.jpg", "3.jpg"}));
+  for (const char* name : {"1.jpg", "2.jpg", "3.jpg"}) EXPECT_EQ(m_dir.Read(name), name);
+  EXPECT_EQ(m_fs.moves.size(), 3u);  // one sweep back, no temporary names
+  EXPECT_EQ(Results(), AllOk(3));
+  EXPECT_EQ(m_dialog.messages, Texts{str::kRestored});
+  EXPECT_FALSE(m_dlg.m_executed);
+  EXPECT_FALSE(m_dialog.Enabled(ControlId::kUndo));
+  EXPECT_TRUE(m_dialog.Enabled(ControlId::kExecute));
+  EXPECT_TRUE(m_dialog.acceptDrops);
+  // The record of the execution is kept; undo worked on a scratch list.
+  EXPECT_EQ(m_dlg.m_currentNames, Names({"2.jpg", "3.jpg", "4.jpg"}));
+}
+
+TEST_F(UndoTest, UndoOfASwapGoesThroughATemporaryNameAgain) {
+  Execute({{"a.jpg", "b.jpg"}, {"b.jpg", "a.jpg"}});
+  EXPECT_EQ(m_dir.Read("a.jpg"), "b.jpg");
+  EXPECT_TRUE(m_dlg.OnUndo());
+  EXPECT_EQ(MoveLog(),
+            (Log{u"b.jpg>a.jpg!", u"b.jpg>b_tmp0.jpg", u"a.jpg>b.jpg", u"b_tmp0.jpg>a.jpg"}));
+  EXPECT_EQ(m_dir.Read("a.jpg"), "a.jpg");
+  EXPECT_EQ(m_dir.Read("b.jpg"), "b.jpg");
+}
+
+TEST_F(UndoTest, RefusedWhenARenamedFileWasDeleted) {
+  Execute({{"1.jpg", "2.jpg"}, {"2.jpg", "3.jpg"}});
+  const Texts outcomes = Results();
+  ::unlink(m_dir.BytesOf("3.jpg").c_str());
+  EXPECT_FALSE(m_dlg.OnUndo());
+  EXPECT_EQ(m_dialog.messages, Texts{str::kDirectoryChanged});
+  EXPECT_TRUE(m_fs.moves.empty());
+  EXPECT_EQ(m_dir.Entries(), (std::vector<std::string>{"2.jpg"}));
+  EXPECT_EQ(Results(), outcomes);
+  EXPECT_TRUE(m_dlg.m_executed);
+  EXPECT_TRUE(m_dialog.Enabled(ControlId::kUndo));
+}
+
+TEST_F(UndoTest, RefusedWhenAnOldNameWasTakenAndAllowedOnceItIsFreeAgain) {
+  Execute({{"a.jpg", "b.jpg"}});
+  m_dir.Write("A.JPG", "newcomer");  // the same name as a.jpg, case ignored
+  EXPECT_FALSE(m_dlg.OnUndo());
+  EXPECT_EQ(m_dialog.messages, Texts{str::kDirectoryChanged});
+  EXPECT_TRUE(m_fs.moves.empty());
+  EXPECT_EQ(m_dir.Read("A.JPG"), "newcomer");
+  EXPECT_TRUE(m_dlg.m_executed);
+
+  // The user puts things back; undo is still there.
+  ::unlink(m_dir.BytesOf("A.JPG").c_str());
+  EXPECT_TRUE(m_dlg.OnUndo());
+  EXPECT_EQ(m_dir.Read("a.jpg"), "a.jpg");
+}
+
+TEST_F(UndoTest, RefusedWhenAnOldNameBecameADirectory) {
+  Execute({{"a.jpg", "b.jpg"}});
+  m_dir.MakeDir("a.jpg");
+  EXPECT_FALSE(m_dlg.OnUndo());
+  EXPECT_EQ(m_dialog.messages, Texts{str::kDirectoryChanged});
+  EXPECT_EQ(m_dir.Read("b.jpg"), "a.jpg");
+}
+
+TEST_F(UndoTest, AllowedAfterAnUnrelatedFileAppeared) {
+  Execute({{"a.jpg", "b.jpg"}});
+  m_dir.Write("unrelated.jpg");
+  EXPECT_TRUE(m_dlg.OnUndo());
+  EXPECT_EQ(m_dialog.messages, Texts{str::kRestored});
+  EXPECT_EQ(m_dir.Entries(), (std::vector<std::string>{"a.jpg", "unrelated.jpg"}));
+}
+
+TEST_F(UndoTest, RowThatFailedNeedsNoMoveBack) {
+  m_fs.failFrom = {u"b.jpg"};
+  Plan({{"a.jpg", "c.jpg"}, {"b.jpg", "d.jpg"}});
+  m_dlg.OnExecute();
+  EXPECT_EQ(m_dialog.messages, Texts{str::kSomeNotRenamed});
+  EXPECT_EQ(Results(), (Texts{kOk, kCannot}));
+  m_dialog.messages.clear();
+  m_fs.moves.clear();
+  m_fs.failFrom.clear();
+
+  EXPECT_TRUE(m_dlg.OnUndo());
+  EXPECT_EQ(MoveLog(), (Log{u"c.jpg>a.jpg"}));
+  EXPECT_EQ(Results(), AllOk(2));
+  EXPECT_EQ(m_dialog.messages, Texts{str::kRestored});
+}
+
+TEST_F(UndoTest, ParkedFileIsMovedStraightBack) {
+  m_fs.failFrom = {u"y.jpg"};
+  Plan({{"x.jpg", "y.jpg"}, {"y.jpg", "z.jpg"}});
+  m_dlg.OnExecute();
+  EXPECT_EQ(Results(), (Texts{StoredUnder("x_tmp0.jpg"), kCannot}));
+  m_fs.moves.clear();
+  m_fs.failFrom.clear();
+
+  EXPECT_TRUE(m_dlg.OnUndo());
+  EXPECT_EQ(MoveLog(), (Log{u"x_tmp0.jpg>x.jpg"}));
+  EXPECT_EQ(m_dir.Entries(), (std::vector<std::string>{"x.jpg", "y.jpg"}));
+  EXPECT_EQ(m_dir.Read("x.jpg"), "x.jpg");
+}
+
+TEST_F(UndoTest, ReverseMoveThatFailsIsReportedAndUndoEnds) {
+  Execute({{"a.jpg", "c.jpg"}, {"b.jpg", "d.jpg"}});
+  m_fs.failFrom = {u"d.jpg"};
+  EXPECT_TRUE(m_dlg.OnUndo());
+  EXPECT_EQ(Results(), (Texts{kOk, kCannot}));
+  EXPECT_EQ(m_dialog.messages, Texts{str::kSomeNotRestored});
+  EXPECT_FALSE(m_dlg.m_executed);
+  EXPECT_EQ(m_dir.Entries(), (std::vector<std::string>{"a.jpg", "d.jpg"}));
+}
+
+TEST_F(UndoTest, ExecutingAgainAfterUndoRepeatsTheRenames) {
+  Execute({{"a.jpg", "b.jpg"}, {"b.jpg", "a.jpg"}});
+  ASSERT_TRUE(m_dlg.OnUndo());
+  m_dialog.messages.clear();
+  m_dlg.OnExecute();
+  EXPECT_EQ(m_dialog.messages, Texts{str::kRenamed});
+  EXPECT_EQ(m_dir.Read("a.jpg"), "b.jpg");
+  EXPECT_EQ(m_dir.Read("b.jpg"), "a.jpg");
+  EXPECT_TRUE(m_dlg.m_executed);
+}
+
+TEST_F(UndoTest, UndoWithoutExecutionDoesNothing) {
+  Plan({{"a.jpg", "b.jpg"}});
+  EXPECT_FALSE(m_dlg.OnUndo());
+  EXPECT_TRUE(m_dialog.messages.empty());
+  EXPECT_EQ(m_fs.opens, 0);
+}
+
+TEST_F(UndoTest, ExecuteRefusedByValidationMovesNothing) {
+  Plan({{"a.jpg", "b.jpg"}});
+  m_dir.Write("b.jpg", "unlisted");
+  m_dlg.OnExecute();
+  EXPECT_TRUE(m_fs.moves.empty());
+  EXPECT_FALSE(m_dlg.m_executed);
+  EXPECT_TRUE(m_dlg.m_invalid);
+  EXPECT_EQ(m_dialog.messages, Texts{str::kMsgDuplicate});
+  EXPECT_EQ(m_dir.Read("b.jpg"), "unlisted");
+}
+
+}  // namespace
+}  // namespace quillon::testing
