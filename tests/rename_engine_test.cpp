@@ -1,6 +1,9 @@
 // The rename engine on real temporary directories: ordering, temporary
 // names, failures and the retry dialog.
 #include <gtest/gtest.h>
+#include <signal.h>
+
+#include <csignal>
 
 #include "core/paths.h"
 #include "tests/engine_fixture.h"
@@ -273,6 +276,42 @@ TEST_F(EngineTest, ExecuteDoesNothingWhenAlreadyExecutedOrNamesMissing) {
   EXPECT_TRUE(m_fs.moves.empty());
   EXPECT_TRUE(m_dialog.messages.empty());
   EXPECT_TRUE(m_dir.Exists("a.jpg"));
+}
+
+}  // namespace
+}  // namespace quillon::testing
+
+namespace quillon::testing {
+namespace {
+
+volatile std::sig_atomic_t g_terminations = 0;
+void CountTermination(int) {
+  g_terminations = g_terminations + 1;
+}
+
+TEST_F(EngineTest, TerminateSignalDuringARunArrivesAfterItsLastMove) {
+  struct sigaction count = {};
+  count.sa_handler = CountTermination;
+  sigemptyset(&count.sa_mask);
+  struct sigaction previous;
+  ASSERT_EQ(::sigaction(SIGTERM, &count, &previous), 0);
+  g_terminations = 0;
+
+  List({"a.jpg", "b.jpg", "c.jpg"});
+  int movesAfterSignal = 0;
+  m_fs.beforeMove = [&](std::u16string_view, std::u16string_view) {
+    if (m_fs.moves.empty()) ::raise(SIGTERM);  // the session is ending
+    EXPECT_EQ(g_terminations, 0);
+    ++movesAfterSignal;
+  };
+  // A 3-cycle: the signal arrives before the first file is parked.
+  EXPECT_TRUE(Run({{"a.jpg", "b.jpg"}, {"b.jpg", "c.jpg"}, {"c.jpg", "a.jpg"}}));
+  EXPECT_EQ(g_terminations, 1);
+  ::sigaction(SIGTERM, &previous, nullptr);
+
+  EXPECT_GE(movesAfterSignal, 5);
+  EXPECT_EQ(m_dir.Entries(), (std::vector<std::string>{"a.jpg", "b.jpg", "c.jpg"}));
+  EXPECT_EQ(m_dir.Read("a.jpg"), "c.jpg");
 }
 
 }  // namespace
