@@ -12,6 +12,7 @@
 #include <string>
 
 #include "core/name_codec.h"
+#include "intake/collation.h"
 #include "shell/posix_signal_guard.h"
 
 namespace quillon {
@@ -78,7 +79,8 @@ class PosixDirectory : public DirectoryHandle {
     if (!from || !to) return MoveResult::kFailed;
     const int error = MoveNoReplace(*from, *to);
     if (error == 0) return MoveResult::kMoved;
-    if (error == EEXIST && IsCaseAlias(*from, *to)) return MoveThroughIntermediate(*from, *to);
+    if (error == EEXIST && IsCaseAlias(oldName, newName, *to))
+      return MoveThroughIntermediate(*from, *to);
     return Classify(error);
   }
 
@@ -167,17 +169,13 @@ class PosixDirectory : public DirectoryHandle {
   }
 
   // On a file system that ignores case, "A.txt" already "exists" while
-  // "a.txt" does: both names lead to the same file, and no entry is spelt
-  // exactly "A.txt". (Hard links spelt in two cases on a file system that
-  // tells case apart are the same file too, but there the exact entry
-  // exists.)
-  bool IsCaseAlias(const std::string& from, const std::string& to) {
-    if (from == to) return false;
-    struct stat a;
-    struct stat b;
-    if (::fstatat(m_fd, from.c_str(), &a, AT_SYMLINK_NOFOLLOW) != 0 ||
-        ::fstatat(m_fd, to.c_str(), &b, AT_SYMLINK_NOFOLLOW) != 0 || !SameFile(a, b))
-      return false;
+  // "a.txt" does: both spellings lead to the same file, and no entry is spelt
+  // exactly "A.txt". Inode numbers cannot tell: a FUSE file system may give
+  // each spelling a node of its own. Where the exact entry exists (two hard
+  // links on a file system that tells case apart) the name really is taken.
+  bool IsCaseAlias(std::u16string_view oldName, std::u16string_view newName,
+                   const std::string& to) {
+    if (oldName == newName || CompareNames(oldName, newName) != 0) return false;
     const auto present = HasExactEntry(to);
     return present.has_value() && !*present;
   }

@@ -1,0 +1,185 @@
+// Moves on a file system that ignores case: an exFAT image mounted through
+// FUSE. Where this machine does not allow mounting it (no root, no loop
+// device, no FUSE, tools missing), the tests skip.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "tests/property_plan.h"
+
+namespace quillon::testing {
+namespace {
+
+constexpr const char* kToolPath = "PATH=\"$PATH:/usr/sbin:/sbin\" ";
+
+bool Shell(const std::string& command) {
+  return std::system((kToolPath + command + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+std::string Capture(const std::string& command) {
+  std::string output;
+  FILE* pipe = ::popen((kToolPath + command + " 2>/dev/null").c_str(), "r");
+  if (pipe == nullptr) return output;
+  std::array<char, 256> buffer;
+  while (std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) output += buffer.data();
+  ::pclose(pipe);
+  while (!output.empty() && (output.back() == '\n' || output.back() == ' ')) output.pop_back();
+  return output;
+}
+
+// An exFAT image on a loop device, mounted with exfat-fuse inside a TempDir.
+class ExfatMount {
+ public:
+  ExfatMount() {
+    if (::geteuid() != 0) {
+      m_problem = "a loop device needs root";
+      return;
+    }
+    const std::string image = m_dir.BytesOf("exfat.img");
+    std::filesystem::resize_file(
+        (std::ofstream(image, std::ios::binary), std::filesystem::path(image)), 32 << 20);
+    if (!Shell("mkfs.exfat " + image)) {
+      m_problem = "mkfs.exfat failed or is missing (exfatprogs)";
+      return;
+    }
+    m_loop = Capture("losetup -f --show " + image);
+    if (m_loop.rfind("/dev/", 0) != 0) {
+      m_problem = "no loop device";
+      m_loop.clear();
+      return;
+    }
+    m_mountPoint = m_dir.BytesOf("mnt");
+    ::mkdir(m_mountPoint.c_str(), 0755);
+    if (!Shell("timeout 20 mount.exfat-fuse " + m_loop + " " + m_mountPoint)) {
+      m_problem = "mount.exfat-fuse failed or is missing (exfat-fuse)";
+      return;
+    }
+    struct statfs fs;
+    m_mounted = true;
+    if (::statfs(m_mountPoint.c_str(), &fs) != 0 ||
+        static_cast<unsigned long>(fs.f_type) != 0x65735546UL) {
+      m_problem = "the mount is not a FUSE file system";
+    }
+  }
+  ~ExfatMount() {
+    if (m_mounted) Shell("umount " + m_mountPoint) || Shell("fusermount -u " + m_mountPoint);
+    // The FUSE daemon lets go of the device a moment after unmounting.
+    for (int attempt = 0; !m_loop.empty() && attempt < 50; ++attempt) {
+      if (Shell("losetup -d " + m_loop)) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+  }
+
+  bool Usable() const { return m_mounted && m_problem.empty(); }
+  const std::string& Problem() const { return m_problem; }
+  // A fresh empty directory on the mount.
+  std::string NewDirectory() {
+    const std::string path = m_mountPoint + "/d" + std::to_string(m_directories++);
+    ::mkdir(path.c_str(), 0755);
+    return path;
+  }
+
+ private:
+  TempDir m_dir;
+  std::string m_loop;
+  std::string m_mountPoint;
+  bool m_mounted = false;
+  std::string m_problem;
+  int m_directories = 0;
+};
+
+std::vector<std::string> EntriesOf(const std::string& directory) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(directory))
+    names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void WriteFile(const std::string& path, const std::string& content) {
+  std::ofstream(path, std::ios::binary) << content;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class CaseInsensitiveTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!m_mount.Usable()) GTEST_SKIP() << "exFAT cannot be mounted here: " << m_mount.Problem();
+  }
+  ExfatMount m_mount;
+};
+
+TEST_F(CaseInsensitiveTest, CaseOnlyChangeGoesThroughAnIntermediateName) {
+  const std::string dir = m_mount.NewDirectory();
+  WriteFile(dir + "/a.txt", "a.txt");
+  PosixFileSystem fs;
+  auto handle = fs.OpenDirectory(DecodeName(dir));
+  ASSERT_NE(handle, nullptr);
+  EXPECT_EQ(handle->Move(u"a.txt", u"A.txt"), MoveResult::kMoved);
+  EXPECT_EQ(EntriesOf(dir), (std::vector<std::string>{"A.txt"}));
+  EXPECT_EQ(ReadFile(dir + "/A.txt"), "a.txt");
+  EXPECT_TRUE(handle->IsNameFree(u"b.txt"));
+  EXPECT_FALSE(handle->IsNameFree(u"a.TXT"));  // the same file, by another spelling
+}
+
+TEST_F(CaseInsensitiveTest, AnotherFilesSpellingIsNeverReplaced) {
+  const std::string dir = m_mount.NewDirectory();
+  WriteFile(dir + "/a.txt", "a.txt");
+  WriteFile(dir + "/B.txt", "B.txt");
+  for (const PosixMoveOptions options : {PosixMoveOptions{}, PosixMoveOptions{true, true}}) {
+    PosixFileSystem fs(options);
+    auto handle = fs.OpenDirectory(DecodeName(dir));
+    ASSERT_NE(handle, nullptr);
+    EXPECT_EQ(handle->Move(u"a.txt", u"b.txt"), MoveResult::kFailed);
+    EXPECT_EQ(EntriesOf(dir), (std::vector<std::string>{"B.txt", "a.txt"}));
+    EXPECT_EQ(ReadFile(dir + "/B.txt"), "B.txt");
+  }
+}
+
+TEST_F(CaseInsensitiveTest, SwapAndCaseChangesThroughTheEngine) {
+  const std::string dir = m_mount.NewDirectory();
+  for (const char* name : {"a.jpg", "b.jpg", "c.txt"}) WriteFile(dir + "/" + name, name);
+  PosixFileSystem posix;
+  FaultFileSystem fs(posix);
+  FakeDialog dialog;
+  CQuillonDlg dlg(fs, dialog);
+  dlg.m_directory = DecodeName(dir);
+  const std::vector<std::u16string> sources = {u"a.jpg", u"b.jpg", u"c.txt"};
+  dialog.SetRows(dlg.m_directory, sources);
+  EXPECT_TRUE(dlg.RunRenames(sources, {u"B.jpg", u"a.jpg", u"C.TXT"}, &dlg.m_currentNames));
+  EXPECT_EQ(EntriesOf(dir), (std::vector<std::string>{"B.jpg", "C.TXT", "a.jpg"}));
+  EXPECT_EQ(ReadFile(dir + "/B.jpg"), "a.jpg");
+  EXPECT_EQ(ReadFile(dir + "/a.jpg"), "b.jpg");
+  EXPECT_EQ(dialog.Column(kResultColumn), (std::vector<std::u16string>(3, str::kResultOk)));
+}
+
+TEST_F(CaseInsensitiveTest, RandomPlansNeverLoseOrOverwriteAFile) {
+  PosixFileSystem posix;
+  PropertyStats stats;
+  const int seeds = PropertySeeds(60);
+  for (int seed = 1; seed <= seeds && !HasFailure(); ++seed) {
+    RandomPlan plan(static_cast<std::uint32_t>(seed), m_mount.NewDirectory(), 12);
+    plan.Check(posix, &stats);
+    if (HasFailure()) ADD_FAILURE() << "first failing seed " << seed;
+  }
+  std::cout << "exFAT plans: " << stats.plans << " (seeds 1.." << seeds << "), " << stats.rows
+            << " rows, " << stats.faultyPlans << " with injected faults, " << stats.temporaryMoves
+            << " moves to temporary names\n";
+}
+
+}  // namespace
+}  // namespace quillon::testing
