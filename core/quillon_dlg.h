@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,8 @@ class CQuillonDlg {
   // The directory of the run in progress: every move of one run goes through
   // it, so a directory renamed or replaced meanwhile cannot redirect a move.
   DirectoryHandle* m_runDirectory = nullptr;
+  // Its name limit, asked once per run when the first file is parked.
+  std::optional<NameLimit> m_runNameLimit;
 
   FileSystem& m_fileSystem;
   DialogPort& m_dialog;

@@ -58,10 +58,14 @@ bool CQuillonDlg::RunRenames(const std::vector<std::u16string>& sources,
     return false;
   }
   struct RunScope {
-    DirectoryHandle*& slot;
-    ~RunScope() { slot = nullptr; }
-  } scope{m_runDirectory};
+    CQuillonDlg& dlg;
+    ~RunScope() {
+      dlg.m_runDirectory = nullptr;
+      dlg.m_runNameLimit.reset();
+    }
+  } scope{*this};
   m_runDirectory = directory.get();
+  m_runNameLimit.reset();
 
   RenameItems items;
   items.reserve(sources.size());
@@ -227,7 +231,8 @@ std::u16string CQuillonDlg::MakeTemporaryName(const std::u16string& name) {
   }
   // The directory's own limit may be smaller, or count bytes of the encoded
   // name (three per Japanese character): shorten until the name fits.
-  const NameLimit limit = m_runDirectory->GetNameLimit();
+  if (!m_runNameLimit) m_runNameLimit = m_runDirectory->GetNameLimit();
+  const NameLimit limit = *m_runNameLimit;
   auto fits = [&limit](const std::u16string& candidate) {
     return (limit.countsBytes ? EncodedLength(candidate) : candidate.size()) <= limit.maxLength;
   };

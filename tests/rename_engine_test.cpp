@@ -109,6 +109,7 @@ TEST_F(EngineTest, SwapParksOneFileUnderATemporaryName) {
   EXPECT_EQ(m_dir.Read("b.jpg"), "a.jpg");
   EXPECT_EQ(m_dir.Entries().size(), 2u);
   EXPECT_EQ(m_dlg.m_currentNames, Names({"b.jpg", "a.jpg"}));
+  EXPECT_EQ(m_fs.opens, 1);  // every move of the run through one handle
 }
 
 TEST_F(EngineTest, ThreeCycleParksTwoFiles) {
@@ -128,6 +129,15 @@ TEST_F(EngineTest, TakenTemporaryNameIsSkipped) {
   EXPECT_TRUE(m_fs.MovedToNameContaining(u"a_tmp1.jpg"));
   EXPECT_EQ(m_dir.Read("a_tmp0.jpg"), "unlisted");
   EXPECT_EQ(m_dir.Read("a.jpg"), "b.jpg");
+}
+
+TEST_F(EngineTest, NamesThatAreNotValidUtf8KeepTheirBytes) {
+  List({"\xff\xfe.jpg", "b.jpg"});
+  EXPECT_TRUE(Run({{"\xff\xfe.jpg", "b.jpg"}, {"b.jpg", "\xff\xfe.jpg"}}));
+  EXPECT_TRUE(m_fs.MovedToNameContaining(U("\xff\xfe_tmp0.jpg")));
+  EXPECT_EQ(m_dir.Read("\xff\xfe.jpg"), "b.jpg");
+  EXPECT_EQ(m_dir.Read("b.jpg"), "\xff\xfe.jpg");
+  EXPECT_EQ(m_dir.Entries().size(), 2u);
 }
 
 TEST_F(EngineTest, LongBaseIsCutBeforeTheTemporarySuffix) {
