@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <unordered_set>
 
 #include "core/name_codec.h"
 #include "intake/collation.h"
@@ -78,7 +79,10 @@ class PosixDirectory : public DirectoryHandle {
     const auto to = EncodeName(newName);
     if (!from || !to) return MoveResult::kFailed;
     const int error = MoveNoReplace(*from, *to);
-    if (error == 0) return MoveResult::kMoved;
+    if (error == 0) {
+      NoteMoved(*from, *to);
+      return MoveResult::kMoved;
+    }
     if (error == EEXIST && IsCaseAlias(oldName, newName, *to))
       return MoveThroughIntermediate(*from, *to);
     return Classify(error);
@@ -176,35 +180,43 @@ class PosixDirectory : public DirectoryHandle {
   bool IsCaseAlias(std::u16string_view oldName, std::u16string_view newName,
                    const std::string& to) {
     if (oldName == newName || CompareNames(oldName, newName) != 0) return false;
-    const auto present = HasExactEntry(to);
-    return present.has_value() && !*present;
+    // The spellings are read once per handle and then follow our own moves,
+    // so that renaming a whole series by case stays linear.
+    if (!m_spellings && !ReadSpellings()) return false;
+    return m_spellings->count(to) == 0;
   }
 
-  // Whether an entry is spelt exactly `name`; nullopt when the directory
-  // cannot be read to the end.
-  std::optional<bool> HasExactEntry(const std::string& name) {
+  // Reads the exact spelling of every entry; false when the directory cannot
+  // be read to the end.
+  bool ReadSpellings() {
+    m_spellings.reset();
     const int fd = ::openat(m_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
+    if (fd < 0) return false;
     DIR* dir = ::fdopendir(fd);
     if (dir == nullptr) {
       ::close(fd);
-      return std::nullopt;
+      return false;
     }
-    std::optional<bool> found = false;
+    std::unordered_set<std::string> spellings;
+    bool complete = true;
     for (;;) {
       errno = 0;
       const dirent* entry = ::readdir(dir);
       if (entry == nullptr) {
-        if (errno != 0) found = std::nullopt;
+        complete = errno == 0;
         break;
       }
-      if (name == entry->d_name) {
-        found = true;
-        break;
-      }
+      spellings.insert(entry->d_name);
     }
     ::closedir(dir);
-    return found;
+    if (complete) m_spellings = std::move(spellings);
+    return complete;
+  }
+
+  void NoteMoved(const std::string& from, const std::string& to) {
+    if (!m_spellings) return;
+    m_spellings->erase(from);
+    m_spellings->insert(to);
   }
 
   // A case-only change on a file system that ignores case: a plain rename
@@ -226,11 +238,25 @@ class PosixDirectory : public DirectoryHandle {
       MoveNoReplace(middle, from);
       return Classify(error);
     }
-    // Some file systems keep a spelling of their own (vfat shortname=lower):
-    // then the case did not change, which is no success. The file is still
-    // found under its old name, since the file system ignores case.
-    const auto present = HasExactEntry(to);
-    return present.value_or(false) ? MoveResult::kMoved : MoveResult::kFailed;
+    return SpellingTaken(from, to) ? MoveResult::kMoved : MoveResult::kFailed;
+  }
+
+  // Some file systems keep a spelling of their own for some names (vfat
+  // with shortname=lower shows an upper-case 8.3 name in lower case): then
+  // the case did not change, which is no success; the file is still found
+  // under its old name, since the file system ignores case. Each change is
+  // checked against a fresh listing until kTrustedSpellings in a row have
+  // kept the spelling asked for; checking every one would make renaming a
+  // large series by case quadratic.
+  bool SpellingTaken(const std::string& from, const std::string& to) {
+    if (m_spellingsKept >= kTrustedSpellings) {
+      NoteMoved(from, to);
+      return true;
+    }
+    if (!ReadSpellings()) return false;
+    const bool kept = m_spellings->count(to) != 0;
+    m_spellingsKept = kept ? m_spellingsKept + 1 : 0;
+    return kept;
   }
 
   // "In use" exists only where a Windows program can hold a file open
@@ -247,6 +273,9 @@ class PosixDirectory : public DirectoryHandle {
   int m_fd;
   PosixMoveOptions m_options;
   unsigned m_intermediateCounter = 0;
+  static constexpr int kTrustedSpellings = 16;
+  std::optional<std::unordered_set<std::string>> m_spellings;  // exact entry names
+  int m_spellingsKept = 0;
   TerminateSignalGuard m_signalGuard;
 };
 

@@ -167,6 +167,31 @@ TEST_F(CaseInsensitiveTest, SwapAndCaseChangesThroughTheEngine) {
   EXPECT_EQ(dialog.Column(kResultColumn), (std::vector<std::u16string>(3, str::kResultOk)));
 }
 
+TEST_F(CaseInsensitiveTest, SeriesChangedOnlyInCaseKeepsEverySpelling) {
+  // More changes than the port checks one by one against a fresh listing.
+  const std::string dir = m_mount.NewDirectory();
+  PosixFileSystem posix;
+  FaultFileSystem fs(posix);
+  FakeDialog dialog;
+  CQuillonDlg dlg(fs, dialog);
+  dlg.m_directory = DecodeName(dir);
+  std::vector<std::u16string> sources;
+  std::vector<std::u16string> targets;
+  std::vector<std::string> expected;
+  for (int i = 0; i < 40; ++i) {
+    const std::string number = std::to_string(100 + i);
+    WriteFile(dir + "/img_" + number + ".jpg", number);
+    sources.push_back(DecodeName("img_" + number + ".jpg"));
+    targets.push_back(DecodeName("IMG_" + number + ".jpg"));
+    expected.push_back("IMG_" + number + ".jpg");
+  }
+  dialog.SetRows(dlg.m_directory, sources);
+  EXPECT_TRUE(dlg.RunRenames(sources, targets, &dlg.m_currentNames));
+  EXPECT_EQ(EntriesOf(dir), expected);
+  EXPECT_EQ(ReadFile(dir + "/IMG_139.jpg"), "139");
+  EXPECT_EQ(fs.moves.size(), 40u);
+}
+
 TEST_F(CaseInsensitiveTest, RandomPlansNeverLoseOrOverwriteAFile) {
   PosixFileSystem posix;
   PropertyStats stats;
