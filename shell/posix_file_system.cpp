@@ -124,9 +124,12 @@ class PosixDirectory : public DirectoryHandle {
   int MoveByLink(const std::string& from, const std::string& to, const struct stat& source) {
     if (::linkat(m_fd, from.c_str(), m_fd, to.c_str(), 0) != 0) return errno;
     struct stat linked;
+    struct stat original;
     if (::fstatat(m_fd, to.c_str(), &linked, AT_SYMLINK_NOFOLLOW) != 0 ||
-        !SameFile(linked, source)) {
-      // Someone replaced our new link at once: what is there now is theirs.
+        ::fstatat(m_fd, from.c_str(), &original, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !SameFile(original, source) || !LinkedToSameFile(linked, original)) {
+      // Someone replaced a name at once. Whatever the new name holds now may
+      // be theirs, so it stays; our file still has its old name.
       return EEXIST;
     }
     if (::unlinkat(m_fd, from.c_str(), 0) != 0) {
@@ -170,6 +173,20 @@ class PosixDirectory : public DirectoryHandle {
 
   static bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+  }
+
+  // Whether two names, read just after linking, are one file. A FUSE file
+  // system that works by path gives each name a node number of its own, so
+  // there two names of one file agree in everything but that number.
+  bool LinkedToSameFile(const struct stat& a, const struct stat& b) {
+    if (SameFile(a, b)) return true;
+    struct statfs fs;
+    if (::fstatfs(m_fd, &fs) != 0 || static_cast<unsigned long>(fs.f_type) != 0x65735546UL)
+      return false;
+    return a.st_dev == b.st_dev && a.st_mode == b.st_mode && a.st_size == b.st_size &&
+           a.st_nlink >= 2 && a.st_nlink == b.st_nlink && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
+           a.st_mtim.tv_nsec == b.st_mtim.tv_nsec && a.st_ctim.tv_sec == b.st_ctim.tv_sec &&
+           a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
   }
 
   // On a file system that ignores case, "A.txt" already "exists" while
