@@ -188,7 +188,12 @@ class RandomPlan {
   }
 
   std::string Path(const std::string& name) const { return m_directory + "/" + name; }
-  void Write(const std::string& name) const { std::ofstream(Path(name), std::ios::binary) << name; }
+  void Write(const std::string& name) const {
+    std::ofstream out(Path(name), std::ios::binary);
+    out << name;
+    out.close();
+    if (!out) ADD_FAILURE() << "cannot write " << Path(name);
+  }
   std::string Read(const std::string& name) const {
     std::ifstream in(Path(name), std::ios::binary);
     if (!in) return "<missing " + name + ">";
