@@ -149,14 +149,13 @@ class PosixDirectory : public DirectoryHandle {
     struct stat placeholder;
     const bool known = ::fstat(fd, &placeholder) == 0;
     ::close(fd);
-    if (!known) {
-      RemoveIfPlaceholder(to, nullptr);
-      return EIO;
-    }
+    // Without knowing our placeholder we cannot tell it from a file someone
+    // put there meanwhile: better an empty file left behind than theirs gone.
+    if (!known) return EIO;
     if (!IsOurPlaceholder(to, placeholder)) return EEXIST;
     if (::renameat(m_fd, from.c_str(), m_fd, to.c_str()) == 0) return 0;
     const int error = errno;
-    RemoveIfPlaceholder(to, &placeholder);
+    RemoveIfPlaceholder(to, placeholder);
     return error;
   }
 
@@ -166,9 +165,8 @@ class PosixDirectory : public DirectoryHandle {
            now.st_size == 0 && SameFile(now, placeholder);
   }
 
-  void RemoveIfPlaceholder(const std::string& name, const struct stat* placeholder) {
-    if (placeholder == nullptr || IsOurPlaceholder(name, *placeholder))
-      ::unlinkat(m_fd, name.c_str(), 0);
+  void RemoveIfPlaceholder(const std::string& name, const struct stat& placeholder) {
+    if (IsOurPlaceholder(name, placeholder)) ::unlinkat(m_fd, name.c_str(), 0);
   }
 
   static bool SameFile(const struct stat& a, const struct stat& b) {
