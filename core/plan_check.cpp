@@ -29,6 +29,22 @@ class KeyBuffer {
  public:
   explicit KeyBuffer(const NameCollator& collator) : m_collator(collator) {}
 
+  // Room for the keys of these names, so that the buffer is not copied while
+  // it grows: a large block that is reserved but never written costs address
+  // space, not memory.
+  void Reserve(const std::vector<std::u16string>& listing,
+               const std::vector<std::u16string>& sources,
+               const std::vector<std::u16string>& targets) {
+    std::size_t units = 0;
+    std::size_t count = 0;
+    for (const auto* names : {&listing, &sources, &targets}) {
+      count += names->size();
+      for (const auto& name : *names) units += name.size();
+    }
+    m_bytes.reserve(units * 8 + count * 16);
+    m_ends.reserve(count);
+  }
+
   // Returns the position of the key among all keys added so far.
   std::size_t Add(std::u16string_view name) {
     m_collator.AppendKey(name, &m_bytes);
@@ -64,10 +80,14 @@ bool CQuillonDlg::CheckRenamePlan(const std::vector<std::u16string>& sources,
   duplicates->clear();
   missing->clear();
 
-  const std::vector<std::u16string> listing = ListDirectory(m_fileSystem, m_directory);
+  std::vector<std::u16string> listing = ListDirectory(m_fileSystem, m_directory);
+  const std::size_t listingSize = listing.size();
 
   KeyBuffer keys(NameCollator::Default());
+  keys.Reserve(listing, sources, targets);
   for (const auto& name : listing) keys.Add(name);
+  // Only the keys of the listing are needed from here on.
+  listing = {};
   for (const auto& name : sources) keys.Add(name);
   for (const auto& name : targets) keys.Add(name);
 
@@ -79,7 +99,7 @@ bool CQuillonDlg::CheckRenamePlan(const std::vector<std::u16string>& sources,
       names.push_back({keys.KeyAt(position), withRows ? static_cast<std::int32_t>(i) : -1});
     return names;
   };
-  std::vector<KeyedName> sortedListing = keyed(listing.size(), false);
+  std::vector<KeyedName> sortedListing = keyed(listingSize, false);
   std::vector<KeyedName> sortedSources = keyed(sources.size(), true);
   std::vector<KeyedName> candidates = keyed(targets.size(), true);
   std::sort(sortedListing.begin(), sortedListing.end(), KeyLess);

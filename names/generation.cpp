@@ -65,18 +65,21 @@ void CQuillonDlg::GenerateNames() {
 
   m_newNames.clear();
   m_newNames.reserve(m_files.size());
-  std::vector<std::u16string> column;
-  column.reserve(m_files.size());
-  for (const auto& file : m_files) {
-    std::u16string name(prefix);
-    number.AppendTo(&name);
-    name += suffix;
-    column.push_back(name + file->m_ext);
-    m_newNames.push_back(std::move(name));
-    number.Increment();
+  {
+    std::vector<std::u16string> column;
+    column.reserve(m_files.size());
+    for (const auto& file : m_files) {
+      std::u16string name(prefix);
+      number.AppendTo(&name);
+      name += suffix;
+      column.push_back(name + file->m_ext);
+      m_newNames.push_back(std::move(name));
+      number.Increment();
+    }
+    // One call for the whole column: a list of 100 000 rows is redrawn once.
+    // The copy goes before validation, which needs memory of its own.
+    m_dialog.SetColumnTexts(kNewNameColumn, column);
   }
-  // One call for the whole column: a list of 100 000 rows is redrawn once.
-  m_dialog.SetColumnTexts(kNewNameColumn, column);
 
   ValidateNewNames();
   UpdateControls();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <deque>
 #include <random>
 
 #include "intake/collation.h"
@@ -63,7 +64,7 @@ TEST(FileNameKey, OrdersExactlyAsCompareFileNames) {
                                      u"00", u"_",  u".",  u"-",  u" ", u"é",         u"E", u"写",
                                      u"真", u"か", u"カ", u"１", u"ｶ", u"\U0001F600"};
   std::mt19937 rng(7);
-  std::vector<CFileNameX> names;
+  std::deque<CFileNameX> names;  // CFileNameX never moves
   for (int i = 0; i < 600; ++i) {
     std::u16string s;
     const int parts = 1 + static_cast<int>(rng() % 6);
