@@ -12,12 +12,13 @@
 namespace quillon::testing {
 namespace {
 
-void RunSeeds(int seeds, int maxRows, PosixMoveOptions options, const char* label) {
+void RunSeeds(int seeds, int maxRows, PosixMoveOptions options, const char* label,
+              bool caseTwins = false) {
   PosixFileSystem posix(options);
   PropertyStats stats;
   for (int seed = 1; seed <= seeds; ++seed) {
     TempDir dir;
-    RandomPlan plan(static_cast<std::uint32_t>(seed), dir.Bytes(), maxRows);
+    RandomPlan plan(static_cast<std::uint32_t>(seed), dir.Bytes(), maxRows, caseTwins);
     plan.Check(posix, &stats);
     if (::testing::Test::HasFailure()) {
       ADD_FAILURE() << label << ": first failing seed " << seed;
@@ -36,6 +37,10 @@ TEST(RenameProperty, SmallPlansNeverLoseOrOverwriteAFile) {
 
 TEST(RenameProperty, LargerPlansNeverLoseOrOverwriteAFile) {
   RunSeeds(PropertySeeds(20), 150, {}, "larger plans");
+}
+
+TEST(RenameProperty, FilesNamedAlikeButForCaseAreNeverConfused) {
+  RunSeeds(PropertySeeds(100), 12, {}, "plans with case twins", true);
 }
 
 TEST(RenameProperty, PlansHoldWithTheFallbackMoves) {
