@@ -2,6 +2,7 @@
 // against the file-system port and the dialog port, free of any toolkit.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -69,6 +70,9 @@ class CQuillonDlg {
 
   // --- Rename engine (one run = one RunRenames call) --------------------------
   using RenameItems = std::vector<std::shared_ptr<DORENAMEITEM>>;
+  // Fills m_runNameIds and m_runNameCount for a plan.
+  void NumberNames(const std::vector<std::u16string>& sources,
+                   const std::vector<std::u16string>& targets);
   // The two passes; true when the pass had no failure. Items handled are
   // removed from `items`.
   bool RenameDirect(RenameItems& items, std::vector<std::u16string>* currentNames);
@@ -87,6 +91,10 @@ class CQuillonDlg {
   DirectoryHandle* m_runDirectory = nullptr;
   // Its name limit, asked once per run when the first file is parked.
   std::optional<NameLimit> m_runNameLimit;
+  // A number for each row's old name (element 2 * row) and new name
+  // (2 * row + 1), equal exactly for the same name, below m_runNameCount.
+  std::vector<std::int32_t> m_runNameIds;
+  std::int32_t m_runNameCount = 0;
 
   FileSystem& m_fileSystem;
   DialogPort& m_dialog;

@@ -36,13 +36,6 @@ std::u16string Decimal(int value) {
   return std::u16string(digits.begin(), digits.end());
 }
 
-// Each name's collation key, made once per run: equal keys are the same name,
-// and keys order as CompareNames does.
-struct ItemKeys {
-  std::string oldKey;
-  std::string newKey;
-};
-
 }  // namespace
 
 bool CQuillonDlg::RunRenames(const std::vector<std::u16string>& sources,
@@ -62,10 +55,13 @@ bool CQuillonDlg::RunRenames(const std::vector<std::u16string>& sources,
     ~RunScope() {
       dlg.m_runDirectory = nullptr;
       dlg.m_runNameLimit.reset();
+      dlg.m_runNameIds.clear();
+      dlg.m_runNameCount = 0;
     }
   } scope{*this};
   m_runDirectory = directory.get();
   m_runNameLimit.reset();
+  NumberNames(sources, targets);
 
   RenameItems items;
   items.reserve(sources.size());
@@ -78,11 +74,35 @@ bool CQuillonDlg::RunRenames(const std::vector<std::u16string>& sources,
   return succeeded;
 }
 
-bool CQuillonDlg::RenameDirect(RenameItems& items, std::vector<std::u16string>* currentNames) {
+void CQuillonDlg::NumberNames(const std::vector<std::u16string>& sources,
+                              const std::vector<std::u16string>& targets) {
+  // One collation key per name and run; from then on the passes compare and
+  // count small numbers instead of keys.
   const NameCollator& collator = NameCollator::Default();
-  std::vector<ItemKeys> keys(currentNames->size());  // by row
-  for (const auto& item : items)
-    keys[item->index] = {collator.Key(item->oldName->m_name), collator.Key(item->newName->m_name)};
+  std::vector<std::string> keys;
+  keys.reserve(2 * sources.size());
+  for (std::size_t row = 0; row < sources.size(); ++row) {
+    keys.push_back(collator.Key(sources[row]));
+    keys.push_back(collator.Key(targets[row]));
+  }
+  std::unordered_map<std::string_view, std::int32_t> numbers;
+  numbers.reserve(keys.size());
+  m_runNameIds.clear();
+  m_runNameIds.reserve(keys.size());
+  for (const std::string& key : keys) {
+    const auto [entry, added] = numbers.try_emplace(key, static_cast<std::int32_t>(numbers.size()));
+    m_runNameIds.push_back(entry->second);
+  }
+  m_runNameCount = static_cast<std::int32_t>(numbers.size());
+}
+
+bool CQuillonDlg::RenameDirect(RenameItems& items, std::vector<std::u16string>* currentNames) {
+  auto oldId = [this](const DORENAMEITEM& item) {
+    return static_cast<std::size_t>(m_runNameIds[2 * static_cast<std::size_t>(item.index)]);
+  };
+  auto newId = [this](const DORENAMEITEM& item) {
+    return static_cast<std::size_t>(m_runNameIds[2 * static_cast<std::size_t>(item.index) + 1]);
+  };
   bool succeeded = true;
 
   auto moveItem = [&](DORENAMEITEM& item) {
@@ -100,8 +120,7 @@ bool CQuillonDlg::RenameDirect(RenameItems& items, std::vector<std::u16string>* 
   // Unchanged names and changes of letter case only take no other file's
   // name, so they go first.
   for (const auto& item : items) {
-    const ItemKeys& key = keys[item->index];
-    if (key.oldKey != key.newKey) continue;
+    if (oldId(*item) != newId(*item)) continue;
     if (item->oldName->m_name == item->newName->m_name) {
       item->done = true;
       m_dialog.SetCellText(item->index, kResultColumn, str::kResultOk);
@@ -111,30 +130,37 @@ bool CQuillonDlg::RenameDirect(RenameItems& items, std::vector<std::u16string>* 
   }
   RemoveDoneItems(items);
 
-  // Names still borne by a file that has yet to move away, counted, since a
-  // file system that tells case apart may hold two files of one name. A file
-  // whose move failed keeps blocking its name.
-  std::unordered_map<std::string_view, int> blocked;
-  blocked.reserve(items.size());
-  for (const auto& item : items) ++blocked[keys[item->index].oldKey];
+  // How many files that have yet to move away still bear each name (two
+  // may, on a file system that tells case apart). A file whose move failed
+  // keeps blocking its name.
+  std::vector<std::int32_t> blocked(static_cast<std::size_t>(m_runNameCount), 0);
+  for (const auto& item : items) ++blocked[oldId(*item)];
+
+  // Items of a sweep found blocked, listed by the name they wait for (rows
+  // linked through waitNext). When that name is freed they move at once, so
+  // a chain listed in any order unrolls within one sweep and no plan needs
+  // more than two.
+  std::vector<DORENAMEITEM*> byRow(currentNames->size(), nullptr);
+  for (const auto& item : items) byRow[static_cast<std::size_t>(item->index)] = item.get();
+  std::vector<std::int32_t> waitHead(static_cast<std::size_t>(m_runNameCount), -1);
+  std::vector<std::int32_t> waitNext(currentNames->size(), -1);
+  std::vector<std::size_t> waitedFor;
+  std::vector<DORENAMEITEM*> ready;
 
   while (!items.empty()) {
     // Following the direction of the last item's shift settles a series
     // shifted by one in either direction in a single sweep.
-    const ItemKeys& lastKey = keys[items.back()->index];
-    const bool backward = lastKey.newKey > lastKey.oldKey;
+    const DORENAMEITEM& last = *items.back();
+    const bool backward = CompareNames(last.newName->m_name, last.oldName->m_name) > 0;
     bool progress = false;
-    // Items of this sweep found blocked, by the name they wait for. When that
-    // name is freed they move at once, so a chain listed in any order unrolls
-    // within one sweep and no plan needs more than two.
-    std::unordered_map<std::string_view, std::vector<DORENAMEITEM*>> waiting;
-    std::vector<DORENAMEITEM*> ready;
 
     auto visit = [&](DORENAMEITEM& item) {
       if (item.done) return;
-      const ItemKeys& key = keys[item.index];
-      if (blocked.count(key.newKey) != 0) {
-        waiting[key.newKey].push_back(&item);
+      const std::size_t wanted = newId(item);
+      if (blocked[wanted] > 0) {
+        waitNext[static_cast<std::size_t>(item.index)] = waitHead[wanted];
+        waitHead[wanted] = item.index;
+        waitedFor.push_back(wanted);
         return;
       }
       progress = true;
@@ -143,14 +169,12 @@ bool CQuillonDlg::RenameDirect(RenameItems& items, std::vector<std::u16string>* 
         DORENAMEITEM& next = *ready.back();
         ready.pop_back();
         if (!moveItem(next)) continue;
-        const std::string_view freed = keys[next.index].oldKey;
-        const auto holder = blocked.find(freed);
-        if (--holder->second > 0) continue;
-        blocked.erase(holder);
-        const auto waiters = waiting.find(freed);
-        if (waiters == waiting.end()) continue;
-        ready.insert(ready.end(), waiters->second.begin(), waiters->second.end());
-        waiting.erase(waiters);
+        const std::size_t freed = oldId(next);
+        if (--blocked[freed] > 0) continue;
+        for (std::int32_t row = waitHead[freed]; row >= 0;
+             row = waitNext[static_cast<std::size_t>(row)])
+          ready.push_back(byRow[static_cast<std::size_t>(row)]);
+        waitHead[freed] = -1;
       }
     };
     if (backward) {
@@ -158,6 +182,8 @@ bool CQuillonDlg::RenameDirect(RenameItems& items, std::vector<std::u16string>* 
     } else {
       for (const auto& item : items) visit(*item);
     }
+    for (const std::size_t name : waitedFor) waitHead[name] = -1;
+    waitedFor.clear();
     RemoveDoneItems(items);
     if (!progress) break;
   }
@@ -167,21 +193,31 @@ bool CQuillonDlg::RenameDirect(RenameItems& items, std::vector<std::u16string>* 
 bool CQuillonDlg::RenameViaTemporary(RenameItems& items,
                                      std::vector<std::u16string>* currentNames) {
   bool succeeded = true;
+  // The old names of the items not yet handled here. A new name still held
+  // by one of them cannot be taken, so the direct move is not even tried:
+  // it could only fail, and a cycle of n files would cost n moves more.
+  std::vector<std::int32_t> held(static_cast<std::size_t>(m_runNameCount), 0);
+  for (const auto& item : items) ++held[static_cast<std::size_t>(m_runNameIds[2 * item->index])];
+
   std::vector<TMPRENAMEITEM> parked;
   for (const auto& item : items) {
     item->done = true;
     const std::u16string& oldName = item->oldName->m_name;
     const std::u16string& newName = item->newName->m_name;
+    const auto oldId = static_cast<std::size_t>(m_runNameIds[2 * item->index]);
+    const auto newId = static_cast<std::size_t>(m_runNameIds[2 * item->index + 1]);
     // Parking an earlier item of a cycle may have freed this one's name.
-    if (MoveWithRetry(oldName, newName)) {
+    if (held[newId] == 0 && MoveWithRetry(oldName, newName)) {
       m_dialog.SetCellText(item->index, kResultColumn, str::kResultOk);
       (*currentNames)[item->index] = newName;
+      --held[oldId];
       continue;
     }
     std::u16string temporary = MakeTemporaryName(oldName);
     if (!temporary.empty() && MoveWithRetry(oldName, temporary)) {
       (*currentNames)[item->index] = temporary;
       parked.push_back({item->index, std::move(temporary), newName});
+      --held[oldId];
       continue;
     }
     SetResultText(item->index, str::kCannotRename);
