@@ -18,3 +18,7 @@ ensure_packages() {
 # What building and testing need.
 QUILLON_BUILD_PACKAGES=(build-essential cmake pkg-config libicu-dev libgtest-dev libgmock-dev
   libbenchmark-dev qt6-base-dev qt6-qpa-plugins libgl-dev shared-mime-info)
+
+# What running the window needs besides: a Japanese font for the dialog font,
+# the X11 and Wayland platform plugins, icons for file types, and xdg-open.
+QUILLON_RUN_PACKAGES=(fonts-noto-cjk qt6-qpa-plugins qt6-wayland adwaita-icon-theme xdg-utils)

@@ -26,7 +26,7 @@ CAboutDlg::CAboutDlg(DialogPort& port, QWidget* parent) : QDialog(parent), m_por
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   setWindowTitle(Q(str::kAboutCaption));
   setFont(DialogFont(templates::kAboutDialog.fontPoints));
-  const DialogUnits units = DialogUnitsOf(font());
+  const DialogUnits units = FittingDialogUnits(font(), templates::kAboutDialogItems);
   setFixedSize(
       ToQRect(units.Map(0, 0, templates::kAboutDialog.width, templates::kAboutDialog.height))
           .size());

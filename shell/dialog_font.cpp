@@ -3,6 +3,8 @@
 #include <QFontMetrics>
 #include <QStringList>
 
+#include "shell/qt_text.h"
+
 namespace quillon {
 
 QFont DialogFont(int points) {
@@ -25,6 +27,16 @@ DialogUnits DialogUnitsOf(const QFont& font) {
   const int letters = metrics.horizontalAdvance(
       QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
   return {(letters / 26 + 1) / 2, metrics.height()};
+}
+
+bool TextFits(const QFont& font, const char16_t* text, int x, int width, const DialogUnits& units) {
+  const QFontMetrics metrics(font);
+  const int available = units.X(x + width) - units.X(x);
+  const QStringList lines = DisplayText(text).split(QLatin1Char('\n'));
+  for (const QString& line : lines) {
+    if (metrics.horizontalAdvance(line) > available) return false;
+  }
+  return true;
 }
 
 }  // namespace quillon

@@ -35,7 +35,7 @@ QuillonWindow::QuillonWindow(Opener& opener, QWidget* parent) : QWidget(parent),
   setWindowTitle(Q(str::kAppTitle));
   setWindowIcon(AppIcon());
   setFont(DialogFont(templates::kMainDialog.fontPoints));
-  m_units = DialogUnitsOf(font());
+  m_units = FittingDialogUnits(font(), templates::kMainDialogItems);
 
   CreateControls();
   m_dlg = std::make_unique<CQuillonDlg>(m_fileSystem, *this);
