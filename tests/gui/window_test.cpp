@@ -118,6 +118,19 @@ TEST_F(MainWindow, CaptionIconColumnsAndList) {
   EXPECT_EQ(window.font().pointSize(), 9);
 }
 
+TEST_F(MainWindow, EveryLabelLineFitsItsWidth) {
+  // The template's texts were measured for another Japanese font; the dialog
+  // units must leave none of them cut off.
+  const QFontMetrics metrics(window.font());
+  int labels = 0;
+  for (const QLabel* label : window.findChildren<QLabel*>()) {
+    ++labels;
+    for (const QString& line : label->text().split(QLatin1Char('\n')))
+      EXPECT_LE(metrics.horizontalAdvance(line), label->width()) << line.toStdString();
+  }
+  EXPECT_EQ(labels, 5);
+}
+
 TEST_F(MainWindow, InitialStateEnablesOnlyResetAndAcceptsDrops) {
   EXPECT_FALSE(Enabled(ControlId::kNameField));
   EXPECT_FALSE(Enabled(ControlId::kGenerate));
