@@ -1,6 +1,3 @@
 #include <gtest/gtest.h>
-
 #include "core/paths.h"
-TEST(Paths, Join) {
-  EXPECT_EQ(quillon::JoinPath(u"/", u"a"), u"/a");
-}
+TEST(Paths, Join) { EXPECT_EQ(quillon::JoinPath(u"/", u"a"), u"/a"); }
