@@ -5,7 +5,6 @@ namespace {
 
 constexpr char16_t kEscapeBase = 0xDC00;
 
-
 // Length of the well-formed sequence starting at bytes[i], or 0 when the byte
 // there does not start one. The ranges are those of the Unicode standard's
 // table of well-formed UTF-8 byte sequences.
@@ -58,7 +57,9 @@ void AppendUtf8(char32_t cp, std::string* out) {
   }
 }
 
-bool IsEscape(char16_t u) { return u >= 0xDC80 && u <= 0xDCFF; }
+bool IsEscape(char16_t u) {
+  return u >= 0xDC80 && u <= 0xDCFF;
+}
 
 std::optional<std::string> Encode(std::u16string_view text, bool allowSlash) {
   std::string out;
@@ -110,9 +111,9 @@ std::u16string DecodeName(std::string_view bytes) {
         AppendCodePoint(((b(0) & 0x0F) << 12) | ((b(1) & 0x3F) << 6) | (b(2) & 0x3F), &out);
         break;
       case 4:
-        AppendCodePoint(((b(0) & 0x07) << 18) | ((b(1) & 0x3F) << 12) | ((b(2) & 0x3F) << 6) |
-                            (b(3) & 0x3F),
-                        &out);
+        AppendCodePoint(
+            ((b(0) & 0x07) << 18) | ((b(1) & 0x3F) << 12) | ((b(2) & 0x3F) << 6) | (b(3) & 0x3F),
+            &out);
         break;
       default:
         out.push_back(static_cast<char16_t>(kEscapeBase + b(0)));
@@ -124,9 +125,13 @@ std::u16string DecodeName(std::string_view bytes) {
   return out;
 }
 
-std::optional<std::string> EncodeName(std::u16string_view name) { return Encode(name, false); }
+std::optional<std::string> EncodeName(std::u16string_view name) {
+  return Encode(name, false);
+}
 
-std::optional<std::string> EncodePath(std::u16string_view path) { return Encode(path, true); }
+std::optional<std::string> EncodePath(std::u16string_view path) {
+  return Encode(path, true);
+}
 
 std::size_t EncodedLength(std::u16string_view name) {
   std::size_t n = 0;

@@ -4,9 +4,11 @@
 namespace quillon {
 
 void CQuillonDlg::OnExecute() {}
-bool CQuillonDlg::OnUndo() { return false; }
-bool CQuillonDlg::RunRenames(const std::vector<std::u16string>&,
-                             const std::vector<std::u16string>&, std::vector<std::u16string>*) {
+bool CQuillonDlg::OnUndo() {
+  return false;
+}
+bool CQuillonDlg::RunRenames(const std::vector<std::u16string>&, const std::vector<std::u16string>&,
+                             std::vector<std::u16string>*) {
   return false;
 }
 

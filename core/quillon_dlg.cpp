@@ -14,8 +14,8 @@ void CQuillonDlg::UpdateControls() {
   const bool hasNames = !m_newNames.empty();
   m_dialog.SetControlEnabled(ControlId::kNameField, listed);
   m_dialog.SetControlEnabled(ControlId::kGenerate, CanGenerateNames());
-  m_dialog.SetControlEnabled(ControlId::kExecute, listed && !m_invalid && hasNames &&
-                                                      m_newNames.size() == m_files.size());
+  m_dialog.SetControlEnabled(
+      ControlId::kExecute, listed && !m_invalid && hasNames && m_newNames.size() == m_files.size());
   m_dialog.SetControlEnabled(ControlId::kRefresh, listed && hasNames);
   m_dialog.SetControlEnabled(ControlId::kUndo, m_executed);
   m_dialog.SetAcceptDrops(!m_executed);

@@ -5,12 +5,19 @@
 namespace quillon {
 namespace {
 
-bool IsAsciiDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool IsAsciiDigit(char16_t c) {
+  return c >= u'0' && c <= u'9';
+}
 
 }  // namespace
 
-std::vector<NameToken> TokenizeName(const std::u16string& name) {
+std::vector<NameToken> TokenizeName(std::u16string_view name) {
+  // Counted first so that a hundred thousand rows hold no spare capacity.
+  std::size_t runs = name.empty() ? 0 : 1;
+  for (std::size_t k = 1; k < name.size(); ++k)
+    if (IsAsciiDigit(name[k]) != IsAsciiDigit(name[k - 1])) ++runs;
   std::vector<NameToken> tokens;
+  tokens.reserve(runs);
   std::size_t i = 0;
   while (i < name.size()) {
     const bool digits = IsAsciiDigit(name[i]);
@@ -26,7 +33,7 @@ std::vector<NameToken> TokenizeName(const std::u16string& name) {
       token.leadingZeros = zeros;
       token.significantDigits = token.length - zeros;
     }
-    tokens.push_back(std::move(token));
+    tokens.push_back(token);
     i = end;
   }
   return tokens;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quillon {
@@ -12,16 +13,20 @@ namespace quillon {
 // characters (full-width digits are text).
 struct NameToken {
   bool isNumber = false;
-  std::u16string text;
+  std::u16string_view text;  // a view into the name the token was cut from
   std::int32_t length = 0;
   std::int32_t leadingZeros = 0;       // digit runs: '0's before the first other digit
   std::int32_t significantDigits = 0;  // digit runs: length - leadingZeros
 };
 
 // One listed file (a row of the list).
+// Its tokens view its own m_name, so it is never copied or moved; it lives
+// behind a shared pointer from creation on.
 class CFileNameX {
  public:
   explicit CFileNameX(std::u16string name);
+  CFileNameX(const CFileNameX&) = delete;
+  CFileNameX& operator=(const CFileNameX&) = delete;
 
   std::u16string m_name;  // without directory, exactly as dropped
   std::u16string m_base;  // m_name before its last '.'
@@ -29,8 +34,8 @@ class CFileNameX {
   std::vector<NameToken> m_tokens;
 };
 
-// Cuts a name into its digit and text runs.
-std::vector<NameToken> TokenizeName(const std::u16string& name);
+// Cuts a name into its digit and text runs; the tokens view `name`.
+std::vector<NameToken> TokenizeName(std::u16string_view name);
 
 // A name inside a plan check or a rename item.
 class CFileNameY {

@@ -29,14 +29,21 @@ int CompareUpperUnits(std::u16string_view a, std::u16string_view b) {
   return a.size() < b.size() ? -1 : 1;
 }
 
-// Each upper-cased unit as three bytes in 1..255 (base 255), then a 0 byte:
-// order-preserving and prefix-free.
+// The upper-cased units, order-preserving and ended by a 0 byte. A unit
+// below U+FE00 takes two bytes, its high byte plus one (1..0xFE) and its low
+// byte; a higher one takes three, 0xFF first. Every unit therefore starts
+// with a byte of at least 1, and since two keys agree on every unit before
+// the first that differs, the end marker 0 sorts a shorter name first.
 void AppendUpperUnits(std::u16string_view name, std::string* key) {
   for (char16_t u : name) {
-    unsigned v = UpperUnit(u);
-    key->push_back(static_cast<char>(1 + v / (255 * 255)));
-    key->push_back(static_cast<char>(1 + (v / 255) % 255));
-    key->push_back(static_cast<char>(1 + v % 255));
+    const unsigned v = UpperUnit(u);
+    if (v < 0xFE00) {
+      key->push_back(static_cast<char>((v >> 8) + 1));
+    } else {
+      key->push_back(static_cast<char>(0xFF));
+      key->push_back(static_cast<char>((v >> 8) - 0xFE));
+    }
+    key->push_back(static_cast<char>(v & 0xFF));
   }
   key->push_back('\0');
 }
@@ -106,10 +113,9 @@ const NameCollator& NameCollator::Default() {
 
 int NameCollator::Compare(std::u16string_view a, std::u16string_view b) const {
   if (m_collator != nullptr) {
-    const UCollationResult r =
-        ucol_strcoll(m_collator, reinterpret_cast<const UChar*>(a.data()),
-                     static_cast<int32_t>(a.size()), reinterpret_cast<const UChar*>(b.data()),
-                     static_cast<int32_t>(b.size()));
+    const UCollationResult r = ucol_strcoll(
+        m_collator, reinterpret_cast<const UChar*>(a.data()), static_cast<int32_t>(a.size()),
+        reinterpret_cast<const UChar*>(b.data()), static_cast<int32_t>(b.size()));
     if (r == UCOL_LESS) return -1;
     if (r == UCOL_GREATER) return 1;
   }

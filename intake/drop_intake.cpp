@@ -18,7 +18,10 @@ PathParts SplitPath(std::u16string_view path) {
 }
 
 void CQuillonDlg::OnFilesDropped(const std::vector<std::u16string>& paths) {
-  if (paths.empty()) return;
+  // While an execution is in force the rows must stay as the engine left
+  // them, or undo would pair files with the wrong names. The list refuses
+  // drops then; this guards the other ways in.
+  if (paths.empty() || m_executed) return;
 
   std::vector<std::shared_ptr<CFileNameX>> entries;
   entries.reserve(paths.size());

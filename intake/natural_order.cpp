@@ -10,8 +10,8 @@ int CompareDigitRuns(const NameToken& p, const NameToken& q) {
     return p.significantDigits < q.significantDigits ? -1 : 1;
   // Digit by digit from the left; never through a machine integer, so runs
   // of any length compare correctly.
-  const auto pDigits = std::u16string_view(p.text).substr(p.leadingZeros);
-  const auto qDigits = std::u16string_view(q.text).substr(q.leadingZeros);
+  const auto pDigits = p.text.substr(p.leadingZeros);
+  const auto qDigits = q.text.substr(q.leadingZeros);
   if (const int c = pDigits.compare(qDigits); c != 0) return c < 0 ? -1 : 1;
   if (p.leadingZeros != q.leadingZeros) return p.leadingZeros > q.leadingZeros ? -1 : 1;
   return 0;

@@ -21,7 +21,9 @@
 namespace quillon::testing {
 
 // Converts a UTF-8 test literal to the logic's UTF-16.
-inline std::u16string U(std::string_view utf8) { return DecodeName(utf8); }
+inline std::u16string U(std::string_view utf8) {
+  return DecodeName(utf8);
+}
 
 // A fresh directory under the system's temporary directory, removed with
 // everything in it when the object goes.

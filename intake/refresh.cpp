@@ -1,0 +1,12 @@
+#include "core/quillon_dlg.h"
+
+namespace quillon {
+
+void CQuillonDlg::RefreshList() {
+  // Only a plan that could still be executed is worth checking again.
+  if (m_executed || m_files.empty() || m_newNames.empty()) return;
+  ValidateNewNames();
+  UpdateControls();
+}
+
+}  // namespace quillon

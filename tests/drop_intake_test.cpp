@@ -1,0 +1,242 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <functional>
+
+#include "core/quillon_dlg.h"
+#include "resources/strings.h"
+#include "shell/posix_file_system.h"
+#include "tests/test_support.h"
+
+namespace quillon {
+namespace {
+
+using testing::FakeDialog;
+using testing::TempDir;
+
+class DropIntake : public ::testing::Test {
+ protected:
+  std::vector<std::u16string> Paths(const TempDir& d, std::initializer_list<const char*> names) {
+    std::vector<std::u16string> paths;
+    for (const char* n : names) paths.push_back(d.PathOf(n));
+    return paths;
+  }
+  std::vector<std::u16string> Rows() const { return ui.Column(kOldNameColumn); }
+  std::vector<std::u16string> Files() const {
+    std::vector<std::u16string> names;
+    for (const auto& f : dlg.m_files) names.push_back(f->m_name);
+    return names;
+  }
+
+  TempDir dir;
+  PosixFileSystem fs;
+  FakeDialog ui;
+  CQuillonDlg dlg{fs, ui};
+};
+
+TEST_F(DropIntake, AcceptedFilesBecomeRowsInNaturalOrder) {
+  for (const char* n : {"b.txt", "a.txt", "x10.jpg", "x2.jpg", "x9.jpg"}) dir.Write(n);
+  dlg.OnFilesDropped(Paths(dir, {"b.txt", "x10.jpg", "a.txt", "x9.jpg", "x2.jpg"}));
+
+  const std::vector<std::u16string> expected{u"a.txt", u"b.txt", u"x2.jpg", u"x9.jpg", u"x10.jpg"};
+  EXPECT_EQ(Rows(), expected);
+  EXPECT_EQ(Files(), expected);
+  EXPECT_EQ(dlg.m_directory, dir.Path());
+  EXPECT_EQ(ui.directoryText, dir.Path());
+  EXPECT_EQ(ui.rowsDirectory, dir.Path());
+  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_TRUE(ui.Enabled(ControlId::kNameField));
+  EXPECT_FALSE(ui.Enabled(ControlId::kGenerate));  // the name field is still empty
+  EXPECT_FALSE(ui.Enabled(ControlId::kExecute));
+}
+
+TEST_F(DropIntake, LaterDropsMergeIntoTheRows) {
+  for (const char* n : {"x1.jpg", "x2.jpg", "x5.jpg", "x9.jpg", "x10.jpg"}) dir.Write(n);
+  dlg.OnFilesDropped(Paths(dir, {"x9.jpg", "x2.jpg"}));
+  dlg.OnFilesDropped(Paths(dir, {"x10.jpg"}));
+  EXPECT_EQ(Rows(), (std::vector<std::u16string>{u"x2.jpg", u"x9.jpg", u"x10.jpg"}));
+  dlg.OnFilesDropped(Paths(dir, {"x5.jpg", "x1.jpg"}));
+  EXPECT_EQ(Rows(),
+            (std::vector<std::u16string>{u"x1.jpg", u"x2.jpg", u"x5.jpg", u"x9.jpg", u"x10.jpg"}));
+}
+
+TEST_F(DropIntake, DroppingListedFilesAgainKeepsRowsButDropsTheNewNames) {
+  dir.Write("a.jpg");
+  dir.Write("b.jpg");
+  dlg.OnFilesDropped(Paths(dir, {"a.jpg", "b.jpg", "a.jpg"}));  // the same file twice
+  ASSERT_EQ(Rows().size(), 2u);
+  dlg.m_newNames = {u"x1", u"x2"};
+  ui.SetColumnTexts(kNewNameColumn, {u"x1.jpg", u"x2.jpg"});
+  ui.SetColumnTexts(kResultColumn, {u"×重複", u"×重複"});
+  dlg.m_invalid = true;
+  const int rebuilds = ui.rowRebuilds;
+
+  dlg.OnFilesDropped(Paths(dir, {"b.jpg"}));
+  EXPECT_EQ(ui.rowRebuilds, rebuilds);
+  EXPECT_EQ(Rows().size(), 2u);
+  EXPECT_TRUE(dlg.m_newNames.empty());
+  EXPECT_FALSE(dlg.m_invalid);
+  EXPECT_EQ(ui.Column(kNewNameColumn), (std::vector<std::u16string>{u"", u""}));
+  EXPECT_EQ(ui.Column(kResultColumn), (std::vector<std::u16string>{u"", u""}));
+}
+
+// Every refusal shows its message and leaves the rows, the directory and the
+// new names exactly as they were.
+TEST_F(DropIntake, RefusedDropsChangeNothing) {
+  TempDir other;
+  dir.Write("a.jpg");
+  dir.Write("b.jpg");
+  dir.MakeDir("sub");
+  other.Write("c.jpg");
+  ASSERT_EQ(::symlink(dir.Bytes().c_str(), dir.BytesOf("b-link").c_str()), 0);
+  dlg.OnFilesDropped(Paths(dir, {"a.jpg"}));
+  dlg.m_newNames = {u"n1"};
+  const std::u16string directoryBefore = ui.directoryText;
+
+  struct Case {
+    const char* what;
+    std::vector<std::u16string> paths;
+    const char16_t* message;
+  } cases[] = {
+      {"a folder", Paths(dir, {"sub"}), str::kNoDirectories},
+      {"a folder after files", Paths(dir, {"b.jpg", "sub"}), str::kNoDirectories},
+      {"a vanished file", Paths(dir, {"b.jpg", "gone.jpg"}), str::kNoDirectories},
+      {"a relative path", {u"b.jpg"}, str::kNoDirectories},
+      {"another directory", Paths(other, {"c.jpg"}), str::kMixedDirectories},
+      {"two directories", {dir.PathOf("b.jpg"), other.PathOf("c.jpg")}, str::kMixedDirectories},
+  };
+  for (const Case& c : cases) {
+    ui.messages.clear();
+    dlg.OnFilesDropped(c.paths);
+    ASSERT_EQ(ui.messages.size(), 1u) << c.what;
+    EXPECT_EQ(ui.messages[0], c.message) << c.what;
+    EXPECT_EQ(Rows(), std::vector<std::u16string>{u"a.jpg"}) << c.what;
+    EXPECT_EQ(dlg.m_newNames, std::vector<std::u16string>{u"n1"}) << c.what;
+    EXPECT_EQ(ui.directoryText, directoryBefore) << c.what;
+  }
+}
+
+TEST_F(DropIntake, DirectoriesAreComparedExactly) {
+  // On a file system that tells case apart these are two directories; mixing
+  // them would rename files the user never dropped.
+  dir.MakeDir("Photos");
+  dir.MakeDir("photos");
+  dir.Write("Photos/a.jpg");
+  dir.Write("photos/a.jpg");
+  dlg.OnFilesDropped({dir.PathOf("Photos/a.jpg")});
+  dlg.OnFilesDropped({dir.PathOf("photos/a.jpg")});
+  EXPECT_EQ(ui.messages, std::vector<std::u16string>{str::kMixedDirectories});
+  EXPECT_EQ(dlg.m_directory, dir.PathOf("Photos"));
+}
+
+TEST_F(DropIntake, AfterAResetAnyDirectoryIsAccepted) {
+  TempDir other;
+  dir.Write("a.jpg");
+  other.Write("c.jpg");
+  dlg.OnFilesDropped(Paths(dir, {"a.jpg"}));
+  ui.answers = {true};
+  dlg.ResetList();
+  EXPECT_EQ(ui.questions, std::vector<std::u16string>{str::kConfirmReset});
+  EXPECT_TRUE(dlg.m_directory.empty());
+  dlg.OnFilesDropped(Paths(other, {"c.jpg"}));
+  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_EQ(dlg.m_directory, other.Path());
+}
+
+TEST_F(DropIntake, ALinkToADirectoryIsListedAsTheLinkItself) {
+  dir.MakeDir("real");
+  ASSERT_EQ(::symlink("real", dir.BytesOf("link").c_str()), 0);
+  dlg.OnFilesDropped(Paths(dir, {"link"}));
+  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_EQ(Rows(), std::vector<std::u16string>{u"link"});
+}
+
+TEST_F(DropIntake, NamesThatAreNotUtf8AreListedAndKeepTheirBytes) {
+  dir.Write("\xFF.jpg");
+  dir.Write("\xC3\x28.jpg");
+  dlg.OnFilesDropped(Paths(dir, {"\xFF.jpg", "\xC3\x28.jpg"}));
+  ASSERT_EQ(dlg.m_files.size(), 2u);
+  for (const auto& file : dlg.m_files) {
+    const auto bytes = EncodeName(file->m_name);
+    ASSERT_TRUE(bytes.has_value());
+    EXPECT_TRUE(dir.Exists(*bytes));
+    EXPECT_EQ(file->m_ext, u".jpg");
+  }
+}
+
+TEST_F(DropIntake, NothingIsAcceptedWhileAnExecutionIsInForce) {
+  dir.Write("a.jpg");
+  dir.Write("b.jpg");
+  dlg.OnFilesDropped(Paths(dir, {"a.jpg"}));
+  dlg.m_executed = true;
+  dlg.OnFilesDropped(Paths(dir, {"b.jpg"}));
+  EXPECT_EQ(Rows(), std::vector<std::u16string>{u"a.jpg"});
+}
+
+TEST(UpdateControls, FollowsTheRenamingState) {
+  PosixFileSystem fs;
+  FakeDialog ui;
+  CQuillonDlg dlg(fs, ui);
+  using C = ControlId;
+  struct Case {
+    const char* state;
+    std::function<void()> set;
+    bool nameField, generate, execute, refresh, undo, drops;
+  } cases[] = {
+      {"no files", [] {}, false, false, false, false, false, true},
+      {"files, no names", [&] { dlg.m_files = {std::make_shared<CFileNameX>(u"a.jpg")}; }, true,
+       false, false, false, false, true},
+      {"with text", [&] { ui.nameField = u"x1"; }, true, true, false, false, false, true},
+      {"names rejected",
+       [&] {
+         dlg.m_newNames = {u"x1"};
+         dlg.m_invalid = true;
+       },
+       true, true, false, true, false, true},
+      {"names accepted", [&] { dlg.m_invalid = false; }, true, true, true, true, false, true},
+      {"names of another length",
+       [&] {
+         dlg.m_newNames = {u"x1", u"x2"};
+       },
+       true, true, false, true, false, true},
+      {"executed", [&] { dlg.m_executed = true; }, false, false, false, false, true, false},
+  };
+  for (const Case& c : cases) {
+    c.set();
+    dlg.UpdateControls();
+    EXPECT_EQ(ui.Enabled(C::kNameField), c.nameField) << c.state;
+    EXPECT_EQ(ui.Enabled(C::kGenerate), c.generate) << c.state;
+    EXPECT_EQ(ui.Enabled(C::kExecute), c.execute) << c.state;
+    EXPECT_EQ(ui.Enabled(C::kRefresh), c.refresh) << c.state;
+    EXPECT_EQ(ui.Enabled(C::kUndo), c.undo) << c.state;
+    EXPECT_EQ(ui.acceptDrops, c.drops) << c.state;
+  }
+}
+
+TEST(ResetList, AsksOnlyWhenUnexecutedWorkWouldBeLost) {
+  PosixFileSystem fs;
+  FakeDialog ui;
+  CQuillonDlg dlg(fs, ui);
+  dlg.ResetList();  // empty: no question
+  EXPECT_TRUE(ui.questions.empty());
+
+  dlg.m_directory = u"/tmp";
+  dlg.m_files = {std::make_shared<CFileNameX>(u"a.jpg")};
+  ui.answers = {false};
+  dlg.ResetList();
+  EXPECT_EQ(ui.questions.size(), 1u);
+  EXPECT_EQ(dlg.m_files.size(), 1u);  // Cancel keeps everything
+
+  dlg.m_executed = true;
+  dlg.m_currentNames = {u"b.jpg"};
+  dlg.ResetList();  // after an execution: no question
+  EXPECT_EQ(ui.questions.size(), 1u);
+  EXPECT_TRUE(dlg.m_files.empty());
+  EXPECT_TRUE(dlg.m_currentNames.empty());
+  EXPECT_FALSE(dlg.m_executed);
+  EXPECT_TRUE(ui.acceptDrops);
+  EXPECT_FALSE(ui.Enabled(ControlId::kUndo));
+}
+
+}  // namespace
+}  // namespace quillon

@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include "core/paths.h"
+#include "core/records.h"
+#include "intake/split_path.h"
+
+namespace quillon {
+namespace {
+
+TEST(Paths, JoinAndSplitTreatTheRootAsTheOnlyDirectoryWithATrailingSlash) {
+  EXPECT_EQ(JoinPath(u"/", u"a.txt"), u"/a.txt");
+  EXPECT_EQ(JoinPath(u"/home/dir", u"a.txt"), u"/home/dir/a.txt");
+  EXPECT_EQ(JoinPath(u"", u"a.txt"), u"/a.txt");
+
+  PathParts root = SplitPath(u"/a.txt");
+  EXPECT_EQ(root.directory, u"/");
+  EXPECT_EQ(root.name, u"a.txt");
+  PathParts nested = SplitPath(u"/photos/2024/a.jpg");
+  EXPECT_EQ(nested.directory, u"/photos/2024");
+  EXPECT_EQ(nested.name, u"a.jpg");
+  EXPECT_EQ(JoinPath(nested.directory, nested.name), u"/photos/2024/a.jpg");
+}
+
+TEST(Records, ExtensionIsFromTheLastDot) {
+  struct Case {
+    std::u16string name, base, ext;
+  } cases[] = {{u"archive.tar.gz", u"archive.tar", u".gz"},
+               {u".profile", u"", u".profile"},
+               {u"README", u"README", u""},
+               {u"photo01.v2.jpg", u"photo01.v2", u".jpg"},
+               {u"dots.", u"dots", u"."}};
+  for (const Case& c : cases) {
+    CFileNameX x(c.name);
+    EXPECT_EQ(x.m_base, c.base);
+    EXPECT_EQ(x.m_ext, c.ext);
+  }
+}
+
+TEST(Records, TokensAreMaximalDigitAndTextRuns) {
+  CFileNameX x(u"photo01.v2.jpg");
+  ASSERT_EQ(x.m_tokens.size(), 5u);
+  const std::u16string texts[] = {u"photo", u"01", u".v", u"2", u".jpg"};
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(x.m_tokens[i].text, texts[i]);
+    EXPECT_EQ(x.m_tokens[i].isNumber, i == 1 || i == 3);
+  }
+  EXPECT_EQ(x.m_tokens[1].leadingZeros, 1);
+  EXPECT_EQ(x.m_tokens[1].significantDigits, 1);
+
+  CFileNameX zeros(u"IMG_0000");
+  EXPECT_EQ(zeros.m_tokens[1].leadingZeros, 4);
+  EXPECT_EQ(zeros.m_tokens[1].significantDigits, 0);
+
+  CFileNameX fullWidth(u"写真１２");  // full-width digits are text
+  ASSERT_EQ(fullWidth.m_tokens.size(), 1u);
+  EXPECT_FALSE(fullWidth.m_tokens[0].isNumber);
+}
+
+}  // namespace
+}  // namespace quillon

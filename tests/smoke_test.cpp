@@ -1,3 +1,0 @@
-#include <gtest/gtest.h>
-#include "core/paths.h"
-TEST(Paths, Join) { EXPECT_EQ(quillon::JoinPath(u"/", u"a"), u"/a"); }
