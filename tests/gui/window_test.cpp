@@ -179,6 +179,23 @@ TEST_F(MainWindow, DropDeliversTheFilesInNaturalOrderWithTheirDirectory) {
   EXPECT_FALSE(Enabled(ControlId::kGenerate));
 }
 
+TEST_F(MainWindow, EnterInTheNameFieldAndTheButtonGenerateNames) {
+  TempDir dir;
+  dir.Write("x1.jpg");
+  dir.Write("x2.jpg");
+  window.DropFiles({dir.PathOf("x2.jpg"), dir.PathOf("x1.jpg")});
+  QTest::keyClicks(C(1016), QStringLiteral("trip_001"));
+  QTest::keyClick(C(1016), Qt::Key_Return);
+  EXPECT_EQ(Column(kNewNameColumn),
+            (std::vector<std::u16string>{u"trip_001.jpg", u"trip_002.jpg"}));
+  EXPECT_TRUE(Enabled(ControlId::kExecute));
+  EXPECT_TRUE(Enabled(ControlId::kRefresh));
+
+  static_cast<QLineEdit*>(C(1016))->setText(QStringLiteral("pic_7"));
+  static_cast<QPushButton*>(C(1014))->click();
+  EXPECT_EQ(Column(kNewNameColumn), (std::vector<std::u16string>{u"pic_7.jpg", u"pic_8.jpg"}));
+}
+
 TEST_F(MainWindow, DragWithoutFilesShowsNoEffectAndDeliversNothing) {
   const DragOutcome outcome =
       Drag("https://example.com/a.jpg\r\nfile://elsewhere/b.jpg\r\n", kEveryAction);
