@@ -9,6 +9,9 @@ inline constexpr char16_t kAppTitle[] = u"クイロン";
 inline constexpr char16_t kVersion[] = u"1.0.0.1";
 inline constexpr char16_t kAboutMenuItem[] = u"バージョン情報(&A)...";
 inline constexpr char16_t kHomePageHost[] = u"tovrenko.example";
+// The home-page address: scheme, host, this path and the version.
+inline constexpr char16_t kHomePageScheme[] = u"https://";
+inline constexpr char16_t kHomePagePath[] = u"/quillbox/?v=";
 
 // Main dialog (template 102)
 inline constexpr char16_t kDirectoryLabel[] = u"ディレクトリ";

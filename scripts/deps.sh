@@ -21,3 +21,7 @@ QUILLON_BUILD_PACKAGES=(build-essential cmake pkg-config libicu-dev libgtest-dev
   # An exFAT image mounted through FUSE lets the tests prove case-only renames
   # on a file system that ignores case (skipped where mounting is not allowed).
   exfatprogs exfat-fuse)
+
+# What running the window needs besides: a Japanese font for the dialog font,
+# the X11 and Wayland platform plugins, icons for file types, and xdg-open.
+QUILLON_RUN_PACKAGES=(fonts-noto-cjk qt6-qpa-plugins qt6-wayland adwaita-icon-theme xdg-utils)

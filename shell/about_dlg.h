@@ -1,0 +1,29 @@
+// The About box: title, version, copyright and a button that opens the home
+// page.
+#pragma once
+
+#include <QDialog>
+#include <string>
+
+#include "core/dialog_port.h"
+
+namespace quillon {
+
+// The home-page address, ending in "/quillbox/?v=" and the version.
+std::u16string HomePageAddress();
+
+class CAboutDlg : public QDialog {
+ public:
+  // `port` opens the home page; it must outlive the dialog.
+  CAboutDlg(DialogPort& port, QWidget* parent);
+
+  // The control with a template id, or nullptr.
+  QWidget* Control(int id) const;
+
+  void OnHomePage();
+
+ private:
+  DialogPort& m_port;
+};
+
+}  // namespace quillon

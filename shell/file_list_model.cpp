@@ -1,0 +1,156 @@
+#include "shell/file_list_model.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QStyle>
+#include <algorithm>
+
+#include "core/dialog_port.h"
+#include "core/name_codec.h"
+#include "core/paths.h"
+#include "resources/strings.h"
+#include "shell/qt_text.h"
+
+namespace quillon {
+
+namespace {
+
+constexpr int kColumns = 3;
+
+// The first bytes of a regular file, for recognising its type by content.
+// Opened through the name's exact bytes; anything but a regular file
+// (a FIFO would block, a device might react) is not read.
+QByteArray Head(std::u16string_view path) {
+  const std::optional<std::string> bytes = EncodePath(path);
+  if (!bytes) return {};
+  const int fd = ::open(bytes->c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return {};
+  QByteArray head;
+  struct stat st;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    head.resize(2048);
+    const ssize_t got = ::read(fd, head.data(), static_cast<std::size_t>(head.size()));
+    head.resize(got > 0 ? got : 0);
+  }
+  ::close(fd);
+  return head;
+}
+
+}  // namespace
+
+FileListModel::FileListModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+int FileListModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(m_columns[0].size());
+}
+
+int FileListModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : kColumns;
+}
+
+QVariant FileListModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= rowCount()) return {};
+  const auto row = static_cast<std::size_t>(index.row());
+  if (role == Qt::DisplayRole) return Q(m_columns[index.column()][row]);
+  if (role == Qt::DecorationRole && index.column() == kOldNameColumn) return IconOf(index.row());
+  return {};
+}
+
+QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  switch (section) {
+    case kOldNameColumn:
+      return Q(str::kColumnOldName);
+    case kNewNameColumn:
+      return Q(str::kColumnNewName);
+    case kResultColumn:
+      return Q(str::kColumnResult);
+    default:
+      return {};
+  }
+}
+
+void FileListModel::SetRows(std::u16string_view directory,
+                            const std::vector<std::u16string>& names) {
+  beginResetModel();
+  m_directory = directory;
+  m_columns[0] = names;
+  for (int column = 1; column < kColumns; ++column) {
+    m_columns[column].assign(names.size(), std::u16string());
+  }
+  m_iconIndex.assign(names.size(), -1);
+  endResetModel();
+}
+
+void FileListModel::Clear() {
+  SetRows(u"", {});
+}
+
+void FileListModel::RemoveRow(int row) {
+  if (row < 0 || row >= rowCount()) return;
+  beginRemoveRows(QModelIndex(), row, row);
+  for (auto& column : m_columns) column.erase(column.begin() + row);
+  m_iconIndex.erase(m_iconIndex.begin() + row);
+  endRemoveRows();
+}
+
+void FileListModel::SetCell(int row, int column, std::u16string_view text) {
+  if (row < 0 || row >= rowCount() || column < 0 || column >= kColumns) return;
+  m_columns[column][static_cast<std::size_t>(row)] = text;
+  const QModelIndex cell = index(row, column);
+  emit dataChanged(cell, cell, {Qt::DisplayRole});
+}
+
+void FileListModel::SetColumn(int column, const std::vector<std::u16string>& texts) {
+  if (column < 0 || column >= kColumns || rowCount() == 0) return;
+  std::vector<std::u16string>& cells = m_columns[column];
+  const std::size_t count = std::min(cells.size(), texts.size());
+  std::copy(texts.begin(), texts.begin() + static_cast<std::ptrdiff_t>(count), cells.begin());
+  emit dataChanged(index(0, column), index(rowCount() - 1, column), {Qt::DisplayRole});
+}
+
+void FileListModel::ClearColumn(int column) {
+  if (column < 0 || column >= kColumns || rowCount() == 0) return;
+  for (auto& cell : m_columns[column]) cell.clear();
+  emit dataChanged(index(0, column), index(rowCount() - 1, column), {Qt::DisplayRole});
+}
+
+const std::u16string& FileListModel::Cell(int row, int column) const {
+  return m_columns[column].at(static_cast<std::size_t>(row));
+}
+
+QString FileListModel::MimeTypeNameOf(int row) const {
+  const std::u16string& name = m_columns[0][static_cast<std::size_t>(row)];
+  // The name alone first: it needs no disk access, and it is only ever
+  // compared as text, so a name that is not valid UTF-8 does no harm.
+  QMimeType type = m_mimeDatabase.mimeTypeForFile(Q(name), QMimeDatabase::MatchExtension);
+  if (type.isDefault()) {
+    const QByteArray head = Head(JoinPath(m_directory, name));
+    if (!head.isEmpty()) type = m_mimeDatabase.mimeTypeForData(head);
+  }
+  return type.name();
+}
+
+QIcon FileListModel::IconOf(int row) const {
+  int& slot = m_iconIndex[static_cast<std::size_t>(row)];
+  if (slot >= 0) return m_icons[static_cast<std::size_t>(slot)];
+  const QString mimeTypeName = MimeTypeNameOf(row);
+  const auto known = m_iconByMimeType.constFind(mimeTypeName);
+  if (known != m_iconByMimeType.constEnd()) {
+    slot = known.value();
+  } else {
+    const QMimeType type = m_mimeDatabase.mimeTypeForName(mimeTypeName);
+    QIcon icon = QIcon::fromTheme(type.iconName());
+    if (icon.isNull()) icon = QIcon::fromTheme(type.genericIconName());
+    if (icon.isNull()) icon = QApplication::style()->standardIcon(QStyle::SP_FileIcon);
+    slot = static_cast<int>(m_icons.size());
+    m_icons.push_back(icon);
+    m_iconByMimeType.insert(mimeTypeName, slot);
+  }
+  return m_icons[static_cast<std::size_t>(slot)];
+}
+
+}  // namespace quillon

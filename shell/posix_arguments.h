@@ -1,0 +1,20 @@
+// The program's arguments: file paths, taken as one drop.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillon {
+
+// Full paths of the argument bytes: a relative path is joined to the working
+// directory `cwd` (bytes); "." components and repeated slashes are dropped,
+// ".." is kept (lexically removing it would be wrong across symbolic links).
+// Each path is decoded as a file name, so bytes that are not UTF-8 survive.
+std::vector<std::u16string> ArgumentsToPaths(const std::vector<std::string>& arguments,
+                                             std::string_view cwd);
+
+// The working directory's bytes; empty when it cannot be read.
+std::string CurrentDirectoryBytes();
+
+}  // namespace quillon

@@ -1,0 +1,51 @@
+#include "shell/quillon_app.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QScreen>
+#include <QTimer>
+
+#include "shell/app_icon.h"
+#include "shell/posix_arguments.h"
+#include "shell/posix_opener.h"
+#include "shell/quillon_window.h"
+
+namespace quillon {
+
+namespace {
+
+// Opens centred in the work area of the screen, its top-left corner kept
+// inside that area when the window is larger.
+void CentreOnScreen(QWidget& window) {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return;
+  const QRect area = screen->availableGeometry();
+  const QSize size = window.frameSize();
+  window.move(std::max(area.left(), area.left() + (area.width() - size.width()) / 2),
+              std::max(area.top(), area.top() + (area.height() - size.height()) / 2));
+}
+
+}  // namespace
+
+int CQuillonApp::InitInstance(const std::vector<std::string>& arguments) {
+  // Desktops without a platform theme use plain hicolor, which has no icons
+  // for file types.
+  if (QIcon::fallbackThemeName().isEmpty() || QIcon::fallbackThemeName() == u"hicolor") {
+    QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+  }
+  QGuiApplication::setWindowIcon(AppIcon());
+  QGuiApplication::setDesktopFileName(QStringLiteral("quillon"));
+
+  XdgOpener opener;
+  QuillonWindow window(opener);
+  CentreOnScreen(window);
+  window.show();
+
+  const std::vector<std::u16string> paths = ArgumentsToPaths(arguments, CurrentDirectoryBytes());
+  if (!paths.empty()) {
+    QTimer::singleShot(0, &window, [&window, &paths] { window.DropFiles(paths); });
+  }
+  return QApplication::exec();
+}
+
+}  // namespace quillon

@@ -1,0 +1,279 @@
+#include "shell/quillon_window.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QShortcut>
+#include <algorithm>
+
+#include "intake/drop_target_qt.h"
+#include "resources/strings.h"
+#include "resources/templates.h"
+#include "shell/about_dlg.h"
+#include "shell/app_icon.h"
+#include "shell/dialog_font.h"
+#include "shell/file_list_model.h"
+#include "shell/qt_text.h"
+#include "shell/retry_dialog.h"
+
+namespace quillon {
+
+namespace {
+
+constexpr int kColumnWidthUnits = 120;
+
+}  // namespace
+
+QuillonWindow::QuillonWindow(Opener& opener, QWidget* parent) : QWidget(parent), m_opener(opener) {
+  setWindowTitle(Q(str::kAppTitle));
+  setWindowIcon(AppIcon());
+  setFont(DialogFont(templates::kMainDialog.fontPoints));
+  m_units = FittingDialogUnits(font(), templates::kMainDialogItems);
+
+  CreateControls();
+  m_dlg = std::make_unique<CQuillonDlg>(m_fileSystem, *this);
+
+  m_initialSize =
+      ToQRect(m_units.Map(0, 0, templates::kMainDialog.width, templates::kMainDialog.height))
+          .size();
+  resize(m_initialSize);
+  setMinimumSize(m_initialSize);
+  m_layout.Record(m_initialSize.width(), m_initialSize.height(),
+                  [this](int id) { return ControlRect(id); });
+
+  // 120 horizontal dialog units: thirty times the average character width.
+  const int columnWidth = m_units.X(kColumnWidthUnits);
+  for (int column = 0; column < 3; ++column) m_fileList->setColumnWidth(column, columnWidth);
+
+  m_fileList->SetDropTarget(std::make_unique<CQLDropTarget>(m_fileList));
+  m_fileList->SetDropHandler(
+      [this](const std::vector<std::u16string>& paths) { m_dlg->OnFilesDropped(paths); });
+
+  ConnectHandlers();
+  m_dlg->UpdateControls();
+  m_fileList->setFocus();
+}
+
+QuillonWindow::~QuillonWindow() = default;
+
+void QuillonWindow::CreateControls() {
+  using templates::ItemKind;
+  for (const templates::DialogItem& item : templates::kMainDialogItems) {
+    QWidget* widget = nullptr;
+    switch (item.kind) {
+      case ItemKind::kStatic: {
+        auto* label = new QLabel(DisplayText(item.text), this);
+        label->setTextFormat(Qt::PlainText);
+        label->setWordWrap(true);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        widget = label;
+        break;
+      }
+      case ItemKind::kListView: {
+        m_fileList = new CDropTargetListCtrl(this);
+        m_model = new FileListModel(m_fileList);
+        m_fileList->setModel(m_model);
+        m_fileList->setIconSize(QSize(16, 16));
+        // The list's own menu comes with the row commands; until then a right
+        // click on it must not reach the window's menu.
+        m_fileList->setContextMenuPolicy(Qt::PreventContextMenu);
+        widget = m_fileList;
+        break;
+      }
+      case ItemKind::kEdit: {
+        auto* edit = new QLineEdit(this);
+        edit->setReadOnly(item.readOnly);
+        // Dragged files belong to the list; an edit would paste their URIs.
+        edit->setAcceptDrops(false);
+        if (item.readOnly) {
+          m_directoryEdit = edit;
+        } else {
+          m_nameEdit = edit;
+        }
+        widget = edit;
+        break;
+      }
+      case ItemKind::kButton: {
+        auto* button = new QPushButton(Q(item.text), this);
+        // Enter clicks a focused button; none is the default button, so Enter
+        // elsewhere never presses one.
+        button->setAutoDefault(true);
+        widget = button;
+        break;
+      }
+      default:
+        continue;
+    }
+    widget->setGeometry(ToQRect(m_units.Map(item.x, item.y, item.width, item.height)));
+    if (item.id != templates::kNoId) {
+      widget->setObjectName(QStringLiteral("control%1").arg(item.id));
+      m_controls[item.id] = widget;
+    }
+  }
+}
+
+void QuillonWindow::ConnectHandlers() {
+  const auto button = [this](ControlId id) {
+    return static_cast<QPushButton*>(m_controls.at(static_cast<int>(id)));
+  };
+  connect(button(ControlId::kExecute), &QPushButton::clicked, this, [this] { m_dlg->OnExecute(); });
+  connect(button(ControlId::kUndo), &QPushButton::clicked, this, [this] { m_dlg->OnUndo(); });
+  connect(button(ControlId::kGenerate), &QPushButton::clicked, this,
+          [this] { m_dlg->GenerateNames(); });
+  connect(button(ControlId::kReset), &QPushButton::clicked, this, [this] { m_dlg->ResetList(); });
+  connect(button(ControlId::kRefresh), &QPushButton::clicked, this,
+          [this] { m_dlg->RefreshList(); });
+  connect(m_nameEdit, &QLineEdit::textChanged, this, [this] { m_dlg->UpdateControls(); });
+  // Enter in the name field generates the names. Enter in the list and in
+  // the directory field is not bound to anything, and the window is no
+  // dialog, so neither Enter nor Esc closes it.
+  connect(m_nameEdit, &QLineEdit::returnPressed, this, [this] { m_dlg->GenerateNames(); });
+
+  auto* refresh = new QShortcut(QKeySequence(Qt::Key_F5), this);
+  connect(refresh, &QShortcut::activated, this, [this] { m_dlg->RefreshList(); });
+  auto* about = new QShortcut(QKeySequence(Qt::Key_F1), this);
+  connect(about, &QShortcut::activated, this, [this] { ShowAbout(); });
+}
+
+QWidget* QuillonWindow::Control(int id) const {
+  const auto it = m_controls.find(id);
+  return it == m_controls.end() ? nullptr : it->second;
+}
+
+std::optional<LayoutRect> QuillonWindow::ControlRect(int id) const {
+  const QWidget* widget = Control(id);
+  if (widget == nullptr) return std::nullopt;
+  return FromQRect(widget->geometry());
+}
+
+void QuillonWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  const bool moved = m_layout.OnSize(
+      width(), height(), [this](int id) { return ControlRect(id); },
+      [this](int id, const LayoutRect& rect) {
+        // A stretched control's far edge lies before its near edge while
+        // the window is minimised; Qt keeps the near edge and shows nothing.
+        Control(id)->setGeometry(ToQRect(rect));
+      });
+  if (moved) update();
+}
+
+void QuillonWindow::contextMenuEvent(QContextMenuEvent* event) {
+  // The window manager owns the window menu on Linux, so the About item
+  // lives in the menu of the dialog's background.
+  QMenu menu(this);
+  QAction* about = menu.addAction(Q(str::kAboutMenuItem));
+  connect(about, &QAction::triggered, this, [this] { ShowAbout(); });
+  menu.exec(event->globalPos());
+}
+
+void QuillonWindow::ShowAbout() {
+  CAboutDlg about(*this, this);
+  about.exec();
+}
+
+void QuillonWindow::DropFiles(const std::vector<std::u16string>& paths) {
+  if (!paths.empty() && m_fileList->AcceptsDrop()) m_dlg->OnFilesDropped(paths);
+}
+
+void QuillonWindow::ShowMessage(std::u16string_view text) {
+  QMessageBox box(QMessageBox::Warning, Q(str::kAppTitle), DisplayText(text), QMessageBox::Ok,
+                  this);
+  box.exec();
+}
+
+bool QuillonWindow::AskOkCancel(std::u16string_view text) {
+  QMessageBox box(QMessageBox::Warning, Q(str::kAppTitle), DisplayText(text),
+                  QMessageBox::Ok | QMessageBox::Cancel, this);
+  box.setDefaultButton(QMessageBox::Ok);
+  box.setEscapeButton(QMessageBox::Cancel);
+  return box.exec() == QMessageBox::Ok;
+}
+
+void QuillonWindow::ShowRetryDialog(std::u16string_view message) {
+  CRetryDialog retry(message, this);
+  retry.exec();
+}
+
+void QuillonWindow::SetDirectoryText(std::u16string_view text) {
+  m_directoryEdit->setText(Q(text));
+  m_directoryEdit->setCursorPosition(0);
+}
+
+void QuillonWindow::SetRows(std::u16string_view directory,
+                            const std::vector<std::u16string>& names) {
+  m_model->SetRows(directory, names);
+}
+
+void QuillonWindow::DeleteAllRows() {
+  m_model->Clear();
+}
+void QuillonWindow::DeleteRow(int row) {
+  m_model->RemoveRow(row);
+}
+
+void QuillonWindow::SetCellText(int row, int column, std::u16string_view text) {
+  m_model->SetCell(row, column, text);
+}
+
+void QuillonWindow::SetColumnTexts(int column, const std::vector<std::u16string>& texts) {
+  m_model->SetColumn(column, texts);
+}
+
+void QuillonWindow::ClearColumn(int column) {
+  m_model->ClearColumn(column);
+}
+
+std::vector<int> QuillonWindow::SelectedRows() {
+  std::vector<int> rows;
+  const QModelIndexList selected = m_fileList->selectionModel()->selectedRows();
+  rows.reserve(static_cast<std::size_t>(selected.size()));
+  for (const QModelIndex& index : selected) rows.push_back(index.row());
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
+std::u16string QuillonWindow::NameFieldText() {
+  return ToU16(m_nameEdit->text());
+}
+
+void QuillonWindow::SetControlEnabled(ControlId id, bool enabled) {
+  if (QWidget* widget = Control(static_cast<int>(id))) widget->setEnabled(enabled);
+}
+
+void QuillonWindow::SetAcceptDrops(bool accept) {
+  m_fileList->SetAcceptDrop(accept);
+}
+
+bool QuillonWindow::SetClipboardText(std::u16string_view text) {
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  const QString value = Q(text);
+  clipboard->setText(value);
+  // The clipboard may refuse (no clipboard owner on this display); reading
+  // back what we now own tells.
+  return clipboard->text() == value;
+}
+
+std::optional<std::u16string> QuillonWindow::ClipboardText() {
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+  if (data == nullptr || !data->hasText()) return std::nullopt;
+  return ToU16(data->text());
+}
+
+bool QuillonWindow::HasClipboardText() {
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+  return data != nullptr && data->hasText();
+}
+
+void QuillonWindow::OpenWithDefaultApplication(std::u16string_view pathOrAddress) {
+  m_opener.Open(pathOrAddress);
+}
+
+}  // namespace quillon

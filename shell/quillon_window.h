@@ -1,0 +1,86 @@
+// The main window: template 102 built from Qt widgets. It shows what the
+// logic (CQuillonDlg) tells it through the dialog port and forwards every
+// user action to it; it decides nothing itself.
+#pragma once
+
+#include <QWidget>
+#include <map>
+#include <memory>
+
+#include "core/dialog_port.h"
+#include "core/layout.h"
+#include "core/quillon_dlg.h"
+#include "shell/posix_file_system.h"
+#include "shell/posix_opener.h"
+
+class QLineEdit;
+
+namespace quillon {
+
+class CDropTargetListCtrl;
+class FileListModel;
+
+class QuillonWindow : public QWidget, public DialogPort {
+ public:
+  // `opener` starts the desktop's default application; it must outlive the
+  // window.
+  explicit QuillonWindow(Opener& opener, QWidget* parent = nullptr);
+  ~QuillonWindow() override;
+
+  CQuillonDlg& Dialog() { return *m_dlg; }
+  // The control with a template id, or nullptr.
+  QWidget* Control(int id) const;
+  CDropTargetListCtrl* FileList() const { return m_fileList; }
+  FileListModel* Model() const { return m_model; }
+  const DialogUnits& Units() const { return m_units; }
+  // The size the window opened with, which is also its minimum.
+  QSize InitialSize() const { return m_initialSize; }
+
+  // Files given on the command line: one drop.
+  void DropFiles(const std::vector<std::u16string>& paths);
+  // Runs the About box modally.
+  void ShowAbout();
+
+  // DialogPort
+  void ShowMessage(std::u16string_view text) override;
+  bool AskOkCancel(std::u16string_view text) override;
+  void ShowRetryDialog(std::u16string_view message) override;
+  void SetDirectoryText(std::u16string_view text) override;
+  void SetRows(std::u16string_view directory, const std::vector<std::u16string>& names) override;
+  void DeleteAllRows() override;
+  void DeleteRow(int row) override;
+  void SetCellText(int row, int column, std::u16string_view text) override;
+  void SetColumnTexts(int column, const std::vector<std::u16string>& texts) override;
+  void ClearColumn(int column) override;
+  std::vector<int> SelectedRows() override;
+  std::u16string NameFieldText() override;
+  void SetControlEnabled(ControlId id, bool enabled) override;
+  void SetAcceptDrops(bool accept) override;
+  bool SetClipboardText(std::u16string_view text) override;
+  std::optional<std::u16string> ClipboardText() override;
+  bool HasClipboardText() override;
+  void OpenWithDefaultApplication(std::u16string_view pathOrAddress) override;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+
+ private:
+  void CreateControls();
+  void ConnectHandlers();
+  std::optional<LayoutRect> ControlRect(int id) const;
+
+  Opener& m_opener;
+  PosixFileSystem m_fileSystem;
+  std::unique_ptr<CQuillonDlg> m_dlg;
+  DialogUnits m_units;
+  DialogLayout m_layout;
+  QSize m_initialSize;
+  std::map<int, QWidget*> m_controls;  // owned by the window as children
+  CDropTargetListCtrl* m_fileList = nullptr;
+  FileListModel* m_model = nullptr;
+  QLineEdit* m_nameEdit = nullptr;
+  QLineEdit* m_directoryEdit = nullptr;
+};
+
+}  // namespace quillon

@@ -1,0 +1,30 @@
+#include <gtest/gtest.h>
+
+#include "core/name_codec.h"
+#include "shell/posix_arguments.h"
+#include "test_support.h"
+
+namespace quillon {
+namespace {
+
+TEST(Arguments, RelativePathsJoinTheWorkingDirectory) {
+  const auto paths = ArgumentsToPaths({"a.jpg", "./sub/b.jpg", "/abs/c.jpg", ""}, "/home/u");
+  EXPECT_EQ(paths,
+            (std::vector<std::u16string>{u"/home/u/a.jpg", u"/home/u/sub/b.jpg", u"/abs/c.jpg"}));
+}
+
+TEST(Arguments, KeepsBytesThatAreNotUtf8AndDotDot) {
+  const auto paths = ArgumentsToPaths({"x\xFF.txt", "../y.txt", "//abs//./z.txt"}, "/w\xE9");
+  ASSERT_EQ(paths.size(), 3u);
+  EXPECT_EQ(EncodePath(paths[0]), "/w\xE9/x\xFF.txt");
+  EXPECT_EQ(EncodePath(paths[1]), "/w\xE9/../y.txt");
+  EXPECT_EQ(paths[2], u"/abs/z.txt");
+}
+
+TEST(Arguments, TheRootAndATrailingSlashStayRecognisable) {
+  EXPECT_EQ(ArgumentsToPaths({"/"}, "/x"), (std::vector<std::u16string>{u"/"}));
+  EXPECT_EQ(ArgumentsToPaths({"dir/"}, "/x"), (std::vector<std::u16string>{u"/x/dir/"}));
+}
+
+}  // namespace
+}  // namespace quillon
