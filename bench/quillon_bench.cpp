@@ -20,7 +20,9 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/name_codec.h"
@@ -130,8 +132,7 @@ void BenchDrop(const std::string& parent, std::size_t n) {
   NullDialog ui;
   std::unique_ptr<CQuillonDlg> dlg;
   const double ours = Best(
-      3, [&] { dlg = std::make_unique<CQuillonDlg>(fs, ui); },
-      [&] { dlg->OnFilesDropped(paths); });
+      3, [&] { dlg = std::make_unique<CQuillonDlg>(fs, ui); }, [&] { dlg->OnFilesDropped(paths); });
   if (ui.rows != n) std::printf("  (drop listed %zu rows of %zu)\n", ui.rows, n);
   char what[96];
   std::snprintf(what, sizeof what, "accepting a drop of %zu paths", n);
@@ -185,6 +186,86 @@ long PeakRssMb() {
   return usage.ru_maxrss / 1024;
 }
 
+// The engine against bare renameat2 calls in the right order, on the same
+// files. `plan` gives each index its target index; `floorMoves` lists the
+// byte moves a hand-written program would make.
+void BenchRenames(const std::string& parent, const char* what, std::size_t n,
+                  const std::vector<std::size_t>& targetOf,
+                  const std::vector<std::pair<std::string, std::string>>& floorMoves,
+                  double target) {
+  auto name = [](std::size_t i) { return SeriesName(i); };
+  std::unique_ptr<ScratchDir> dir;
+  const auto fill = [&] {
+    dir = std::make_unique<ScratchDir>(parent);
+    for (std::size_t i = 0; i < n; ++i) dir->Create(name(i));
+  };
+  const double floor = Best(3, fill, [&] {
+    const int fd = ::open(dir->path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (const auto& [from, to] : floorMoves)
+      ::renameat2(fd, from.c_str(), fd, to.c_str(), RENAME_NOREPLACE);
+    ::close(fd);
+  });
+  std::vector<std::u16string> sources;
+  std::vector<std::u16string> targets;
+  for (std::size_t i = 0; i < n; ++i) {
+    sources.push_back(DecodeName(name(i)));
+    targets.push_back(DecodeName(name(targetOf[i])));
+  }
+  PosixFileSystem fs;
+  NullDialog ui;
+  CQuillonDlg dlg(fs, ui);
+  std::vector<std::u16string> current;
+  bool ok = true;
+  const double ours = Best(
+      3,
+      [&] {
+        fill();
+        dlg.m_directory = DecodeName(dir->path);
+      },
+      [&] { ok = dlg.RunRenames(sources, targets, &current); });
+  if (!ok) std::printf("  (some renames failed)\n");
+  dir.reset();
+  char label[96];
+  std::snprintf(label, sizeof label, "RunRenames, %s, %zu files", what, n);
+  Report(label, floor, ours, target);
+}
+
+void BenchShift(const std::string& parent, std::size_t n, bool up) {
+  // n files 0..n-1 with n+1 names: shifting up moves i to i+1 (last first),
+  // down moves i+1 to i (first first).
+  const std::size_t files = n;
+  std::vector<std::size_t> targetOf(files);
+  std::vector<std::pair<std::string, std::string>> moves;
+  if (up) {
+    for (std::size_t i = 0; i < files; ++i) targetOf[i] = i + 1;
+    for (std::size_t i = files; i-- > 0;) moves.emplace_back(SeriesName(i), SeriesName(i + 1));
+  } else {
+    // Files are 0..n-1; renaming i to i-1 needs a free name below: use the
+    // series 1..n by renaming 0 away first is not wanted, so shift 1..n-1
+    // down and leave 0 where it is (its target is itself).
+    targetOf[0] = 0;
+    for (std::size_t i = 1; i < files; ++i) targetOf[i] = i - 1 == 0 ? 0 : i - 1;
+    // With 0 unchanged, 1 -> 0 would clash; instead make 0 move to n.
+    targetOf[0] = files;
+    moves.emplace_back(SeriesName(0), SeriesName(files));
+    for (std::size_t i = 1; i < files; ++i) moves.emplace_back(SeriesName(i), SeriesName(i - 1));
+  }
+  BenchRenames(parent, up ? "series shifted up" : "series shifted down", n, targetOf, moves, 1.3);
+}
+
+void BenchSwaps(const std::string& parent, std::size_t n) {
+  std::vector<std::size_t> targetOf(n);
+  std::vector<std::pair<std::string, std::string>> moves;
+  for (std::size_t i = 0; i + 1 < n; i += 2) {
+    targetOf[i] = i + 1;
+    targetOf[i + 1] = i;
+    moves.emplace_back(SeriesName(i), "tmp_" + SeriesName(i));
+    moves.emplace_back(SeriesName(i + 1), SeriesName(i));
+    moves.emplace_back("tmp_" + SeriesName(i), SeriesName(i + 1));
+  }
+  BenchRenames(parent, "swapped pairs", n, targetOf, moves, 1.5);
+}
+
 // The peak memory of a whole session with n rows (drop, generate, validate),
 // measured in a child forked before anything else is allocated, so that the
 // other benchmarks' data does not count.
@@ -207,9 +288,10 @@ void BenchMemory(const std::string& parent, std::size_t n) {
       paths = {};
       ui.nameField = u"trip_000001";
       dlg.GenerateNames();
-      std::printf("peak memory of a session with %zu rows (drop, generate, validate): %ld MB"
-                  "  target < 100 MB  %s\n",
-                  dlg.m_files.size(), PeakRssMb(), PeakRssMb() < 100 ? "ok" : "OVER");
+      std::printf(
+          "peak memory of a session with %zu rows (drop, generate, validate): %ld MB"
+          "  target < 100 MB  %s\n",
+          dlg.m_files.size(), PeakRssMb(), PeakRssMb() < 100 ? "ok" : "OVER");
       std::fflush(stdout);
     }
     ::_exit(0);
@@ -233,5 +315,11 @@ int main(int argc, char** argv) {
   quillon::BenchMemory(parent, big);
   quillon::BenchDrop(parent, big);
   quillon::BenchPlanCheck(parent, big);
+  for (std::size_t n : {std::size_t{10000}, big}) {
+    quillon::BenchShift(parent, n, true);
+    quillon::BenchShift(parent, n, false);
+    quillon::BenchSwaps(parent, n);
+    if (n == big) break;
+  }
   return 0;
 }
