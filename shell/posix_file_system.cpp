@@ -44,27 +44,7 @@ class PosixDirectory : public DirectoryHandle {
   ~PosixDirectory() override { ::close(m_fd); }
 
   bool List(std::vector<std::u16string>* names) override {
-    // fdopendir takes over the descriptor it is given, and reading moves its
-    // position: list through a fresh descriptor of the same directory.
-    const int fd = ::openat(m_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return false;
-    DIR* dir = ::fdopendir(fd);
-    if (dir == nullptr) {
-      ::close(fd);
-      return false;
-    }
-    bool complete = true;
-    for (;;) {
-      errno = 0;
-      const dirent* entry = ::readdir(dir);
-      if (entry == nullptr) {
-        complete = errno == 0;
-        break;
-      }
-      names->push_back(DecodeName(entry->d_name));
-    }
-    ::closedir(dir);
-    return complete;
+    return ReadEntries([names](const char* name) { names->push_back(DecodeName(name)); });
   }
 
   bool IsNameFree(std::u16string_view name) override {
@@ -201,10 +181,12 @@ class PosixDirectory : public DirectoryHandle {
     return m_spellings->count(to) == 0;
   }
 
-  // Reads the exact spelling of every entry; false when the directory cannot
-  // be read to the end.
-  bool ReadSpellings() {
-    m_spellings.reset();
+  // Calls `visit` with the byte name of every entry; false when the
+  // enumeration could not start or stopped early. fdopendir takes over the
+  // descriptor it is given, and reading moves its position, so this reads
+  // through a fresh descriptor of the same directory.
+  template <typename Visit>
+  bool ReadEntries(Visit visit) {
     const int fd = ::openat(m_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return false;
     DIR* dir = ::fdopendir(fd);
@@ -212,7 +194,6 @@ class PosixDirectory : public DirectoryHandle {
       ::close(fd);
       return false;
     }
-    std::unordered_set<std::string> spellings;
     bool complete = true;
     for (;;) {
       errno = 0;
@@ -221,9 +202,18 @@ class PosixDirectory : public DirectoryHandle {
         complete = errno == 0;
         break;
       }
-      spellings.insert(entry->d_name);
+      visit(entry->d_name);
     }
     ::closedir(dir);
+    return complete;
+  }
+
+  // Reads the exact spelling of every entry; false when the directory cannot
+  // be read to the end.
+  bool ReadSpellings() {
+    m_spellings.reset();
+    std::unordered_set<std::string> spellings;
+    const bool complete = ReadEntries([&spellings](const char* name) { spellings.insert(name); });
     if (complete) m_spellings = std::move(spellings);
     return complete;
   }
