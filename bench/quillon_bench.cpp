@@ -39,13 +39,13 @@ class NullDialog : public DialogPort {
   bool AskOkCancel(std::u16string_view) override { return true; }
   void ShowRetryDialog(std::u16string_view) override {}
   void SetDirectoryText(std::u16string_view) override {}
-  void SetRows(std::u16string_view, const std::vector<std::u16string>& names) override {
+  void SetRows(std::u16string_view, std::vector<std::u16string> names) override {
     rows = names.size();
   }
   void DeleteAllRows() override {}
   void DeleteRow(int) override {}
   void SetCellText(int, int, std::u16string_view) override {}
-  void SetColumnTexts(int, const std::vector<std::u16string>&) override {}
+  void SetColumnTexts(int, std::vector<std::u16string>) override {}
   void ClearColumn(int) override {}
   std::vector<int> SelectedRows() override { return {}; }
   std::u16string NameFieldText() override { return nameField; }

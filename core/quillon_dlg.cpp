@@ -25,7 +25,7 @@ void CQuillonDlg::RebuildRows() {
   std::vector<std::u16string> names;
   names.reserve(m_files.size());
   for (const auto& file : m_files) names.push_back(file->m_name);
-  m_dialog.SetRows(m_directory, names);
+  m_dialog.SetRows(m_directory, std::move(names));
 }
 
 }  // namespace quillon

@@ -78,7 +78,7 @@ void CQuillonDlg::GenerateNames() {
     }
     // One call for the whole column: a list of 100 000 rows is redrawn once.
     // The copy goes before validation, which needs memory of its own.
-    m_dialog.SetColumnTexts(kNewNameColumn, column);
+    m_dialog.SetColumnTexts(kNewNameColumn, std::move(column));
   }
 
   ValidateNewNames();

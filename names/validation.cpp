@@ -65,7 +65,7 @@ bool CQuillonDlg::ValidateNewNames() {
 
   std::vector<std::u16string> verdicts;
   const auto reject = [&](std::u16string_view message) {
-    m_dialog.SetColumnTexts(kResultColumn, verdicts);
+    m_dialog.SetColumnTexts(kResultColumn, std::move(verdicts));
     m_dialog.ShowMessage(message);
     m_invalid = true;
     return false;

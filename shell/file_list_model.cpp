@@ -73,15 +73,15 @@ QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int
   }
 }
 
-void FileListModel::SetRows(std::u16string_view directory,
-                            const std::vector<std::u16string>& names) {
+void FileListModel::SetRows(std::u16string_view directory, std::vector<std::u16string> names) {
   beginResetModel();
   m_directory = directory;
-  m_columns[0] = names;
+  const std::size_t count = names.size();
+  m_columns[0] = std::move(names);
   for (int column = 1; column < kColumns; ++column) {
-    m_columns[column].assign(names.size(), std::u16string());
+    m_columns[column].assign(count, std::u16string());
   }
-  m_iconIndex.assign(names.size(), -1);
+  m_iconIndex.assign(count, -1);
   endResetModel();
 }
 
@@ -104,11 +104,13 @@ void FileListModel::SetCell(int row, int column, std::u16string_view text) {
   emit dataChanged(cell, cell, {Qt::DisplayRole});
 }
 
-void FileListModel::SetColumn(int column, const std::vector<std::u16string>& texts) {
+void FileListModel::SetColumn(int column, std::vector<std::u16string> texts) {
   if (column < 0 || column >= kColumns || rowCount() == 0) return;
   std::vector<std::u16string>& cells = m_columns[column];
-  const std::size_t count = std::min(cells.size(), texts.size());
-  std::copy(texts.begin(), texts.begin() + static_cast<std::ptrdiff_t>(count), cells.begin());
+  // A column of as many texts as rows is taken over whole; a shorter one
+  // fills the first rows.
+  texts.resize(cells.size());
+  cells = std::move(texts);
   emit dataChanged(index(0, column), index(rowCount() - 1, column), {Qt::DisplayRole});
 }
 

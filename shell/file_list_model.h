@@ -23,12 +23,12 @@ class FileListModel : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
   // Replaces every row: the names in the first column, the others empty.
-  void SetRows(std::u16string_view directory, const std::vector<std::u16string>& names);
+  void SetRows(std::u16string_view directory, std::vector<std::u16string> names);
   void Clear();
   void RemoveRow(int row);
   void SetCell(int row, int column, std::u16string_view text);
   // texts[j] into row j, for the rows both have.
-  void SetColumn(int column, const std::vector<std::u16string>& texts);
+  void SetColumn(int column, std::vector<std::u16string> texts);
   void ClearColumn(int column);
   const std::u16string& Cell(int row, int column) const;
 

@@ -207,9 +207,8 @@ void QuillonWindow::SetDirectoryText(std::u16string_view text) {
   m_directoryEdit->setCursorPosition(0);
 }
 
-void QuillonWindow::SetRows(std::u16string_view directory,
-                            const std::vector<std::u16string>& names) {
-  m_model->SetRows(directory, names);
+void QuillonWindow::SetRows(std::u16string_view directory, std::vector<std::u16string> names) {
+  m_model->SetRows(directory, std::move(names));
 }
 
 void QuillonWindow::DeleteAllRows() {
@@ -223,8 +222,8 @@ void QuillonWindow::SetCellText(int row, int column, std::u16string_view text) {
   m_model->SetCell(row, column, text);
 }
 
-void QuillonWindow::SetColumnTexts(int column, const std::vector<std::u16string>& texts) {
-  m_model->SetColumn(column, texts);
+void QuillonWindow::SetColumnTexts(int column, std::vector<std::u16string> texts) {
+  m_model->SetColumn(column, std::move(texts));
 }
 
 void QuillonWindow::ClearColumn(int column) {

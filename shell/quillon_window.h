@@ -46,11 +46,11 @@ class QuillonWindow : public QWidget, public DialogPort {
   bool AskOkCancel(std::u16string_view text) override;
   void ShowRetryDialog(std::u16string_view message) override;
   void SetDirectoryText(std::u16string_view text) override;
-  void SetRows(std::u16string_view directory, const std::vector<std::u16string>& names) override;
+  void SetRows(std::u16string_view directory, std::vector<std::u16string> names) override;
   void DeleteAllRows() override;
   void DeleteRow(int row) override;
   void SetCellText(int row, int column, std::u16string_view text) override;
-  void SetColumnTexts(int column, const std::vector<std::u16string>& texts) override;
+  void SetColumnTexts(int column, std::vector<std::u16string> texts) override;
   void ClearColumn(int column) override;
   std::vector<int> SelectedRows() override;
   std::u16string NameFieldText() override;

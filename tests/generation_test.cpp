@@ -26,9 +26,9 @@ class CountingDialog : public FakeDialog {
     if (column == kNewNameColumn) ++newNameCellWrites;
     FakeDialog::SetCellText(row, column, text);
   }
-  void SetColumnTexts(int column, const std::vector<std::u16string>& texts) override {
+  void SetColumnTexts(int column, std::vector<std::u16string> texts) override {
     if (column == kNewNameColumn) ++newNameColumnWrites;
-    FakeDialog::SetColumnTexts(column, texts);
+    FakeDialog::SetColumnTexts(column, std::move(texts));
   }
   int newNameCellWrites = 0;
   int newNameColumnWrites = 0;

@@ -100,7 +100,7 @@ class FakeDialog : public DialogPort {
     retryMessages.emplace_back(message);
   }
   void SetDirectoryText(std::u16string_view text) override { directoryText = text; }
-  void SetRows(std::u16string_view directory, const std::vector<std::u16string>& names) override {
+  void SetRows(std::u16string_view directory, std::vector<std::u16string> names) override {
     rowsDirectory = directory;
     rows.clear();
     for (const auto& name : names) rows.push_back(Row{{name, {}, {}}});
@@ -111,7 +111,7 @@ class FakeDialog : public DialogPort {
   void SetCellText(int row, int column, std::u16string_view text) override {
     rows.at(static_cast<std::size_t>(row)).cells[column] = text;
   }
-  void SetColumnTexts(int column, const std::vector<std::u16string>& texts) override {
+  void SetColumnTexts(int column, std::vector<std::u16string> texts) override {
     for (std::size_t i = 0; i < texts.size(); ++i) rows.at(i).cells[column] = texts[i];
   }
   void ClearColumn(int column) override {
