@@ -231,8 +231,7 @@ void BenchRenames(const std::string& parent, const char* what, std::size_t n,
 }
 
 void BenchShift(const std::string& parent, std::size_t n, bool up) {
-  // n files 0..n-1 with n+1 names: shifting up moves i to i+1 (last first),
-  // down moves i+1 to i (first first).
+  // Files 0..n-1. Up: i -> i+1, last first. Down: see below.
   const std::size_t files = n;
   std::vector<std::size_t> targetOf(files);
   std::vector<std::pair<std::string, std::string>> moves;
@@ -240,15 +239,14 @@ void BenchShift(const std::string& parent, std::size_t n, bool up) {
     for (std::size_t i = 0; i < files; ++i) targetOf[i] = i + 1;
     for (std::size_t i = files; i-- > 0;) moves.emplace_back(SeriesName(i), SeriesName(i + 1));
   } else {
-    // Files are 0..n-1; renaming i to i-1 needs a free name below: use the
-    // series 1..n by renaming 0 away first is not wanted, so shift 1..n-1
-    // down and leave 0 where it is (its target is itself).
-    targetOf[0] = 0;
-    for (std::size_t i = 1; i < files; ++i) targetOf[i] = i - 1 == 0 ? 0 : i - 1;
-    // With 0 unchanged, 1 -> 0 would clash; instead make 0 move to n.
+    // Down by one: file 0 first makes room at the top of the series (0 -> n),
+    // then every other file takes the name below it, first to last.
     targetOf[0] = files;
     moves.emplace_back(SeriesName(0), SeriesName(files));
-    for (std::size_t i = 1; i < files; ++i) moves.emplace_back(SeriesName(i), SeriesName(i - 1));
+    for (std::size_t i = 1; i < files; ++i) {
+      targetOf[i] = i - 1;
+      moves.emplace_back(SeriesName(i), SeriesName(i - 1));
+    }
   }
   BenchRenames(parent, up ? "series shifted up" : "series shifted down", n, targetOf, moves, 1.3);
 }
