@@ -21,6 +21,7 @@ void CQuillonDlg::OnExecute() {
     targets.push_back(m_newNames[row] + m_files[row]->m_ext);
   }
   const bool succeeded = RunRenames(sources, targets, &m_currentNames);
+  m_executedDirectory = m_runDirectoryIdentity;
   m_dialog.ShowMessage(succeeded ? str::kRenamed : str::kSomeNotRenamed);
   // Whatever the outcome: files may have moved, and only undo knows the way
   // back.

@@ -4,7 +4,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,13 +26,38 @@ enum class MoveResult {
   kMoved,
   kInUse,   // held open by another program; the user may close it and retry
   kFailed,  // anything else; both names are as they were
+  // The move went half way and could not be taken back: the file bears
+  // neither name but a third one, reported through the move's `nameNow`.
+  kStranded,
 };
 
-// The longest name a directory accepts, and what its file system counts.
+// What looking a name up in a directory found.
+enum class NameState {
+  kFree,     // no such entry
+  kTaken,    // an entry answers to the name
+  kUnknown,  // the lookup itself failed (no permission, I/O error, gone)
+};
+
+// The longest name a directory accepts. A name fits when its encoded bytes
+// and its UTF-16 code units both stay within their limits: ext4, xfs, btrfs,
+// tmpfs and most FUSE file systems count bytes; vfat, exFAT and NTFS count
+// units; where the file system is not known, both apply.
 struct NameLimit {
-  std::size_t maxLength = 255;
-  bool countsBytes = true;  // ext4, xfs, btrfs, tmpfs: bytes of the encoded name;
-                            // vfat, exFAT, NTFS, SMB: UTF-16 code units
+  static constexpr std::size_t kNoLimit = std::numeric_limits<std::size_t>::max();
+  std::size_t maxBytes = 255;
+  std::size_t maxUnits = kNoLimit;
+};
+
+// Whether the name fits the limit. Meaningful only for a name that
+// EncodeName accepts.
+bool NameFits(const NameLimit& limit, std::u16string_view name);
+
+// Which directory a handle reaches (device and node number), so that one
+// replaced by another at the same path is told apart.
+struct DirectoryIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t node = 0;
+  bool operator==(const DirectoryIdentity&) const = default;
 };
 
 // One open directory. Every operation is relative to the handle taken when it
@@ -44,16 +72,25 @@ class DirectoryHandle {
   // enumeration stopped early; the entries read so far stay appended.
   virtual bool List(std::vector<std::u16string>* names) = 0;
 
-  // True only when looking the name up fails with "no such entry"; any other
-  // outcome counts as taken.
-  virtual bool IsNameFree(std::u16string_view name) = 0;
+  // kFree only when the lookup fails with "no such entry"; kUnknown when it
+  // fails otherwise, so that a caller searching for a free name can stop
+  // instead of asking again and again.
+  virtual NameState LookUpName(std::u16string_view name) = 0;
 
   // Moves one entry of this directory to a new name and never replaces an
   // existing entry. A change of letter case only, of one file, succeeds also
-  // on a file system that ignores case.
-  virtual MoveResult Move(std::u16string_view oldName, std::u16string_view newName) = 0;
+  // on a file system that ignores case. On kStranded, `nameNow` (when given)
+  // receives the name the file bears now.
+  virtual MoveResult Move(std::u16string_view oldName, std::u16string_view newName,
+                          std::u16string* nameNow) = 0;
+  MoveResult Move(std::u16string_view oldName, std::u16string_view newName) {
+    return Move(oldName, newName, nullptr);
+  }
 
   virtual NameLimit GetNameLimit() = 0;
+
+  // nullopt when the file system cannot say.
+  virtual std::optional<DirectoryIdentity> Identity() = 0;
 };
 
 class FileSystem {

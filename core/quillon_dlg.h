@@ -64,8 +64,13 @@ class CQuillonDlg {
   std::vector<std::u16string> m_newNames;  // without extension
   std::vector<std::u16string> m_currentNames;
   bool m_invalid = false;
+  // The directory the last execution ran in; undo acts only on that one.
+  std::optional<DirectoryIdentity> m_executedDirectory;
 
  private:
+  // Whether m_directory still leads to the directory that was executed.
+  bool IsExecutedDirectory();
+
   void RebuildRows();
 
   // --- Rename engine (one run = one RunRenames call) --------------------------
@@ -77,9 +82,21 @@ class CQuillonDlg {
   // removed from `items`.
   bool RenameDirect(RenameItems& items, std::vector<std::u16string>* currentNames);
   bool RenameViaTemporary(RenameItems& items, std::vector<std::u16string>* currentNames);
+  // Moves one row's file and writes its result cell and its current name.
+  // `parked`: the file already bears a temporary name, which a failure
+  // names in the row.
+  bool MoveItem(std::int32_t row, const std::u16string& oldName, const std::u16string& newName,
+                bool parked, std::vector<std::u16string>* currentNames);
+  // Records the name a file bears after a failed move and writes the row's
+  // failure; `elsewhere` names that place in the row.
+  void ReportFailure(std::int32_t row, const std::u16string& nameNow, bool elsewhere,
+                     std::vector<std::u16string>* currentNames);
   // Moves one file of the run's directory, never replacing; shows the retry
-  // dialog for as long as the file is in use. True when it now bears newName.
-  bool MoveWithRetry(const std::u16string& oldName, const std::u16string& newName);
+  // dialog for as long as the file is in use. True when it now bears newName;
+  // `nameNow` receives the name it bears after the call in every case (the
+  // old one, or a third one where the move could not be taken back).
+  bool MoveWithRetry(const std::u16string& oldName, const std::u16string& newName,
+                     std::u16string* nameNow);
   // A free "<base>_tmp<n><ext>" that fits the directory, or empty.
   std::u16string MakeTemporaryName(const std::u16string& name);
   // Writes "×" + message into the row's result cell.
@@ -89,6 +106,10 @@ class CQuillonDlg {
   // The directory of the run in progress: every move of one run goes through
   // it, so a directory renamed or replaced meanwhile cannot redirect a move.
   DirectoryHandle* m_runDirectory = nullptr;
+  // The identity of the directory the last run opened, and the one a run
+  // must find (undo), if any.
+  std::optional<DirectoryIdentity> m_runDirectoryIdentity;
+  std::optional<DirectoryIdentity> m_requiredDirectory;
   // Its name limit, asked once per run when the first file is parked.
   std::optional<NameLimit> m_runNameLimit;
   // A number for each row's old name (element 2 * row) and new name

@@ -45,7 +45,10 @@ bool CQuillonDlg::RunRenames(const std::vector<std::u16string>& sources,
   // One handle for the whole run: a directory renamed or replaced by a link
   // meanwhile cannot send a later move somewhere else.
   std::unique_ptr<DirectoryHandle> directory = m_fileSystem.OpenDirectory(m_directory);
-  if (!directory || targets.size() != sources.size()) {
+  m_runDirectoryIdentity = directory ? directory->Identity() : std::nullopt;
+  // Another directory put at the same path must not have its files moved.
+  const bool expected = !m_requiredDirectory || m_runDirectoryIdentity == m_requiredDirectory;
+  if (!directory || !expected || targets.size() != sources.size()) {
     for (std::size_t row = 0; row < sources.size(); ++row)
       SetResultText(static_cast<int>(row), str::kCannotRename);
     return false;
@@ -107,12 +110,8 @@ bool CQuillonDlg::RenameDirect(RenameItems& items, std::vector<std::u16string>* 
 
   auto moveItem = [&](DORENAMEITEM& item) {
     item.done = true;
-    if (MoveWithRetry(item.oldName->m_name, item.newName->m_name)) {
-      m_dialog.SetCellText(item.index, kResultColumn, str::kResultOk);
-      (*currentNames)[item.index] = item.newName->m_name;
+    if (MoveItem(item.index, item.oldName->m_name, item.newName->m_name, false, currentNames))
       return true;
-    }
-    SetResultText(item.index, str::kCannotRename);
     succeeded = false;
     return false;
   };
@@ -207,47 +206,74 @@ bool CQuillonDlg::RenameViaTemporary(RenameItems& items,
     const auto oldId = static_cast<std::size_t>(m_runNameIds[2 * item->index]);
     const auto newId = static_cast<std::size_t>(m_runNameIds[2 * item->index + 1]);
     // Parking an earlier item of a cycle may have freed this one's name.
-    if (held[newId] == 0 && MoveWithRetry(oldName, newName)) {
+    std::u16string nameNow = oldName;
+    if (held[newId] == 0 && MoveWithRetry(oldName, newName, &nameNow)) {
       m_dialog.SetCellText(item->index, kResultColumn, str::kResultOk);
       (*currentNames)[item->index] = newName;
       --held[oldId];
       continue;
     }
-    std::u16string temporary = MakeTemporaryName(oldName);
-    if (!temporary.empty() && MoveWithRetry(oldName, temporary)) {
+    std::u16string temporary = nameNow == oldName ? MakeTemporaryName(oldName) : std::u16string();
+    if (!temporary.empty() && MoveWithRetry(oldName, temporary, &nameNow)) {
       (*currentNames)[item->index] = temporary;
       parked.push_back({item->index, std::move(temporary), newName});
       --held[oldId];
       continue;
     }
-    SetResultText(item->index, str::kCannotRename);
+    ReportFailure(item->index, nameNow, nameNow != oldName, currentNames);
     succeeded = false;
   }
   RemoveDoneItems(items);
 
-  for (const TMPRENAMEITEM& item : parked) {
-    if (MoveWithRetry(item.tmpName, item.newName)) {
-      m_dialog.SetCellText(item.index, kResultColumn, str::kResultOk);
-      (*currentNames)[item.index] = item.newName;
-      continue;
-    }
-    // The file stays parked; the row tells the user where, and undo can
-    // still bring it back.
-    SetResultText(item.index,
-                  std::u16string(str::kCannotRename) + item.tmpName + str::kStoredUnder);
-    succeeded = false;
-  }
+  // A file that stays parked keeps its row telling the user where, and undo
+  // can still bring it back.
+  for (const TMPRENAMEITEM& item : parked)
+    succeeded = MoveItem(item.index, item.tmpName, item.newName, true, currentNames) && succeeded;
   return succeeded;
 }
 
-bool CQuillonDlg::MoveWithRetry(const std::u16string& oldName, const std::u16string& newName) {
+bool CQuillonDlg::MoveItem(std::int32_t row, const std::u16string& oldName,
+                           const std::u16string& newName, bool parked,
+                           std::vector<std::u16string>* currentNames) {
+  std::u16string nameNow = oldName;
+  if (MoveWithRetry(oldName, newName, &nameNow)) {
+    m_dialog.SetCellText(row, kResultColumn, str::kResultOk);
+    (*currentNames)[static_cast<std::size_t>(row)] = newName;
+    return true;
+  }
+  ReportFailure(row, nameNow, parked || nameNow != oldName, currentNames);
+  return false;
+}
+
+void CQuillonDlg::ReportFailure(std::int32_t row, const std::u16string& nameNow, bool elsewhere,
+                                std::vector<std::u16string>* currentNames) {
+  (*currentNames)[static_cast<std::size_t>(row)] = nameNow;
+  // A file left under a name the user did not choose is named in its row;
+  // undo follows it there.
+  if (elsewhere) {
+    SetResultText(row, std::u16string(str::kCannotRename) + nameNow + str::kStoredUnder);
+  } else {
+    SetResultText(row, str::kCannotRename);
+  }
+}
+
+bool CQuillonDlg::MoveWithRetry(const std::u16string& oldName, const std::u16string& newName,
+                                std::u16string* nameNow) {
+  *nameNow = oldName;
   if (oldName == newName) return true;
   if (m_runDirectory == nullptr) return false;
   for (;;) {
-    switch (m_runDirectory->Move(oldName, newName)) {
+    switch (m_runDirectory->Move(oldName, newName, nameNow)) {
       case MoveResult::kMoved:
+        *nameNow = newName;
         return true;
       case MoveResult::kFailed:
+        *nameNow = oldName;
+        return false;
+      case MoveResult::kStranded:
+        // The port's word on where the file is; an empty answer would lose
+        // track of it, so the old name stands in.
+        if (nameNow->empty()) *nameNow = oldName;
         return false;
       case MoveResult::kInUse:
         // The user closes the other program; closing the dialog retries too.
@@ -269,9 +295,7 @@ std::u16string CQuillonDlg::MakeTemporaryName(const std::u16string& name) {
   // name (three per Japanese character): shorten until the name fits.
   if (!m_runNameLimit) m_runNameLimit = m_runDirectory->GetNameLimit();
   const NameLimit limit = *m_runNameLimit;
-  auto fits = [&limit](const std::u16string& candidate) {
-    return (limit.countsBytes ? EncodedLength(candidate) : candidate.size()) <= limit.maxLength;
-  };
+  auto fits = [&limit](const std::u16string& candidate) { return NameFits(limit, candidate); };
   for (int n = 0; n < kTemporaryCandidates; ++n) {
     const std::u16string suffix = u"_tmp" + Decimal(n) + parts.extension;
     std::u16string candidate = base + suffix;
@@ -281,7 +305,17 @@ std::u16string CQuillonDlg::MakeTemporaryName(const std::u16string& name) {
       candidate = base + suffix;
     }
     if (!EncodeName(candidate)) return {};
-    if (m_runDirectory->IsNameFree(candidate)) return candidate;
+    switch (m_runDirectory->LookUpName(candidate)) {
+      case NameState::kFree:
+        return candidate;
+      case NameState::kTaken:
+        break;
+      case NameState::kUnknown:
+        // A directory we cannot search (permission gone, a dropped mount)
+        // would answer the same for every candidate, each lookup perhaps a
+        // network timeout: the file keeps its name instead.
+        return {};
+    }
   }
   return {};
 }

@@ -18,7 +18,9 @@ bool CQuillonDlg::OnUndo() {
   // available, for instance for after the user has put things back.
   std::vector<int> duplicates;
   std::vector<int> missing;
-  if (sources.size() != targets.size() ||
+  // The same names in another directory put at the same path are no way
+  // back either.
+  if (sources.size() != targets.size() || !IsExecutedDirectory() ||
       !CheckRenamePlan(sources, targets, &duplicates, &missing)) {
     m_dialog.ShowMessage(str::kDirectoryChanged);
     return false;
@@ -26,11 +28,21 @@ bool CQuillonDlg::OnUndo() {
 
   // m_currentNames keeps recording what the execution did.
   std::vector<std::u16string> scratch;
+  m_requiredDirectory = m_executedDirectory;
   const bool succeeded = RunRenames(sources, targets, &scratch);
+  m_requiredDirectory.reset();
   m_dialog.ShowMessage(succeeded ? str::kRestored : str::kSomeNotRestored);
   m_executed = false;
   UpdateControls();
   return true;
+}
+
+bool CQuillonDlg::IsExecutedDirectory() {
+  // A port that could not tell the directory's identity at execution leaves
+  // only the names to judge by.
+  if (!m_executedDirectory) return true;
+  const auto handle = m_fileSystem.OpenDirectory(m_directory);
+  return handle && handle->Identity() == m_executedDirectory;
 }
 
 }  // namespace quillon

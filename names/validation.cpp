@@ -37,9 +37,7 @@ bool HasForbiddenCharacter(std::u16string_view name) {
 
 bool FitsLimit(std::u16string_view name, const std::optional<NameLimit>& limit) {
   if (name.size() > kMaxNameUnits) return false;
-  if (!limit) return true;
-  const std::size_t length = limit->countsBytes ? EncodedLength(name) : name.size();
-  return length <= limit->maxLength;
+  return !limit || NameFits(*limit, name);
 }
 
 bool IsUsableName(std::u16string_view name, const std::optional<NameLimit>& limit) {

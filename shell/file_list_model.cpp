@@ -11,6 +11,7 @@
 #include "core/dialog_port.h"
 #include "core/name_codec.h"
 #include "core/paths.h"
+#include "core/visible_name.h"
 #include "resources/strings.h"
 #include "shell/qt_text.h"
 
@@ -20,17 +21,31 @@ namespace {
 
 constexpr int kColumns = 3;
 
+// The MIME type of an entry that is not a regular file, by its type alone
+// (lstat: a symbolic link is not followed); empty for a regular file.
+QString SpecialTypeOf(const struct stat& st) {
+  if (S_ISREG(st.st_mode)) return {};
+  if (S_ISLNK(st.st_mode)) return QStringLiteral("inode/symlink");
+  if (S_ISDIR(st.st_mode)) return QStringLiteral("inode/directory");
+  if (S_ISFIFO(st.st_mode)) return QStringLiteral("inode/fifo");
+  if (S_ISSOCK(st.st_mode)) return QStringLiteral("inode/socket");
+  if (S_ISCHR(st.st_mode)) return QStringLiteral("inode/chardevice");
+  if (S_ISBLK(st.st_mode)) return QStringLiteral("inode/blockdevice");
+  return QStringLiteral("application/octet-stream");
+}
+
 // The first bytes of a regular file, for recognising its type by content.
-// Opened through the name's exact bytes; anything but a regular file
-// (a FIFO would block, a device might react) is not read.
-QByteArray Head(std::u16string_view path) {
-  const std::optional<std::string> bytes = EncodePath(path);
-  if (!bytes) return {};
-  const int fd = ::open(bytes->c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+// The type is read first without following a link and only a regular file
+// is opened at all: opening a device node may make it act, and a FIFO or a
+// link to one would block or wake its writer. The file opened must still be
+// the one examined, or nothing is read.
+QByteArray Head(const std::string& path, const struct stat& examined) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return {};
   QByteArray head;
   struct stat st;
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_dev == examined.st_dev &&
+      st.st_ino == examined.st_ino) {
     head.resize(2048);
     const ssize_t got = ::read(fd, head.data(), static_cast<std::size_t>(head.size()));
     head.resize(got > 0 ? got : 0);
@@ -54,7 +69,9 @@ int FileListModel::columnCount(const QModelIndex& parent) const {
 QVariant FileListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};
   const auto row = static_cast<std::size_t>(index.row());
-  if (role == Qt::DisplayRole) return Q(m_columns[index.column()][row]);
+  // Shown so that no character can hide or reorder part of a name; the
+  // name itself stays as it is.
+  if (role == Qt::DisplayRole) return Q(VisibleName(m_columns[index.column()][row]));
   if (role == Qt::DecorationRole && index.column() == kOldNameColumn) return IconOf(index.row());
   return {};
 }
@@ -130,7 +147,11 @@ QString FileListModel::MimeTypeNameOf(int row) const {
   // compared as text, so a name that is not valid UTF-8 does no harm.
   QMimeType type = m_mimeDatabase.mimeTypeForFile(Q(name), QMimeDatabase::MatchExtension);
   if (type.isDefault()) {
-    const QByteArray head = Head(JoinPath(m_directory, name));
+    const std::optional<std::string> path = EncodePath(JoinPath(m_directory, name));
+    struct stat st;
+    if (!path || ::lstat(path->c_str(), &st) != 0) return type.name();
+    if (const QString special = SpecialTypeOf(st); !special.isEmpty()) return special;
+    const QByteArray head = Head(*path, st);
     if (!head.isEmpty()) type = m_mimeDatabase.mimeTypeForData(head);
   }
   return type.name();

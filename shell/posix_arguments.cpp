@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <optional>
 
 #include "core/name_codec.h"
 
@@ -30,6 +32,23 @@ std::string Normalize(std::string_view path) {
   return out;
 }
 
+// The directory part resolved by the file system ("..", "." and linked
+// directories followed, as opening the file would follow them) joined to the
+// file's own name, which is not followed: a symbolic link stays itself.
+// nullopt when the directory cannot be resolved.
+std::optional<std::string> ResolveDirectoryPart(const std::string& full) {
+  const std::size_t slash = full.rfind('/');
+  const std::string name = full.substr(slash + 1);
+  if (name.empty() || name == "." || name == "..") return std::nullopt;
+  const std::string directory = slash == 0 ? std::string("/") : full.substr(0, slash);
+  char* resolved = ::realpath(directory.c_str(), nullptr);
+  if (resolved == nullptr) return std::nullopt;
+  std::string path = resolved;
+  std::free(resolved);
+  if (path.back() != '/') path.push_back('/');
+  return path + name;
+}
+
 }  // namespace
 
 std::vector<std::u16string> ArgumentsToPaths(const std::vector<std::string>& arguments,
@@ -41,12 +60,18 @@ std::vector<std::u16string> ArgumentsToPaths(const std::vector<std::string>& arg
     std::string full;
     if (argument.front() == '/') {
       full = argument;
+    } else if (cwd.empty()) {
+      // Without a working directory there is nothing to resolve against;
+      // the path stays relative, and a drop refuses a relative path.
+      paths.push_back(DecodeName(argument));
+      continue;
     } else {
       full.assign(cwd);
       full.push_back('/');
       full.append(argument);
     }
-    paths.push_back(DecodeName(Normalize(full)));
+    const std::optional<std::string> resolved = ResolveDirectoryPart(full);
+    paths.push_back(DecodeName(resolved ? *resolved : Normalize(full)));
   }
   return paths;
 }

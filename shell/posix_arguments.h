@@ -8,9 +8,14 @@
 namespace quillon {
 
 // Full paths of the argument bytes: a relative path is joined to the working
-// directory `cwd` (bytes); "." components and repeated slashes are dropped,
-// ".." is kept (lexically removing it would be wrong across symbolic links).
-// Each path is decoded as a file name, so bytes that are not UTF-8 survive.
+// directory `cwd` (bytes). The directory part of each path is resolved by
+// the file system ("..", "." and symbolic links among the directories), the
+// last component is kept as it is, so that a link stays itself and two paths
+// to one directory agree. Where the directory cannot be resolved, "."
+// components and repeated slashes are dropped and ".." is kept. With an
+// empty `cwd` (unreadable) a relative argument stays relative, which a drop
+// refuses. Each path is decoded as a file name, so bytes that are not UTF-8
+// survive.
 std::vector<std::u16string> ArgumentsToPaths(const std::vector<std::string>& arguments,
                                              std::string_view cwd);
 

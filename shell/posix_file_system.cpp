@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <unordered_set>
@@ -19,42 +20,53 @@
 namespace quillon {
 namespace {
 
-// File systems that store names as UTF-16 and count their limit in code
-// units rather than in bytes of the encoded name.
-bool CountsUtf16Units(int fd) {
-  struct statfs fs;
-  if (::fstatfs(fd, &fs) != 0) return false;
-  switch (static_cast<unsigned long>(fs.f_type)) {
-    case 0x4d44UL:      // vfat / msdos
-    case 0x2011BAB0UL:  // exFAT (kernel)
-    case 0x65735546UL:  // FUSE (exfat-fuse, ntfs-3g)
-    case 0x5346544eUL:  // NTFS
-    case 0x7366746eUL:  // ntfs3
-    case 0xFF534D42UL:  // CIFS
-    case 0xFE534D42UL:  // SMB2
-      return true;
-    default:
-      return false;
+// The whole of a small file under /proc; empty when it cannot be read.
+std::string ReadSmallFile(const char* path) {
+  std::string text;
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return text;
+  char buffer[4096];
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    text.append(buffer, static_cast<std::size_t>(got));
   }
+  ::close(fd);
+  return text;
+}
+
+// The type of the mount that holds an open directory: its mount id from
+// /proc/self/fdinfo, looked up in /proc/self/mountinfo. statfs cannot tell:
+// every FUSE file system has the same magic number.
+std::string MountTypeOfDescriptor(int fd) {
+  const std::string fdinfo = ReadSmallFile(("/proc/self/fdinfo/" + std::to_string(fd)).c_str());
+  const auto at = fdinfo.find("mnt_id:");
+  if (at == std::string::npos) return {};
+  const long mountId = std::strtol(fdinfo.c_str() + at + 7, nullptr, 10);
+  return MountTypeOf(ReadSmallFile("/proc/self/mountinfo"), mountId);
 }
 
 class PosixDirectory : public DirectoryHandle {
  public:
-  PosixDirectory(int fd, PosixMoveOptions options) : m_fd(fd), m_options(options) {}
+  PosixDirectory(int fd, PosixMoveOptions options, PosixCallSeam seam)
+      : m_fd(fd), m_options(options), m_seam(std::move(seam)) {}
   ~PosixDirectory() override { ::close(m_fd); }
 
   bool List(std::vector<std::u16string>* names) override {
     return ReadEntries([names](const char* name) { names->push_back(DecodeName(name)); });
   }
 
-  bool IsNameFree(std::u16string_view name) override {
+  NameState LookUpName(std::u16string_view name) override {
     const auto bytes = EncodeName(name);
-    if (!bytes) return false;
+    if (!bytes) return NameState::kUnknown;
     struct stat st;
-    return ::fstatat(m_fd, bytes->c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT;
+    if (::fstatat(m_fd, bytes->c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return NameState::kTaken;
+    return errno == ENOENT ? NameState::kFree : NameState::kUnknown;
   }
 
-  MoveResult Move(std::u16string_view oldName, std::u16string_view newName) override {
+  MoveResult Move(std::u16string_view oldName, std::u16string_view newName,
+                  std::u16string* nameNow) override {
     const auto from = EncodeName(oldName);
     const auto to = EncodeName(newName);
     if (!from || !to) return MoveResult::kFailed;
@@ -64,32 +76,57 @@ class PosixDirectory : public DirectoryHandle {
       return MoveResult::kMoved;
     }
     if (error == EEXIST && IsCaseAlias(oldName, newName, *to))
-      return MoveThroughIntermediate(*from, *to);
+      return MoveThroughIntermediate(*from, *to, nameNow);
     return Classify(error);
   }
 
   NameLimit GetNameLimit() override {
-    NameLimit limit;
     errno = 0;
     const long max = ::fpathconf(m_fd, _PC_NAME_MAX);
-    if (max > 0) limit.maxLength = static_cast<std::size_t>(max);
-    limit.countsBytes = !CountsUtf16Units(m_fd);
-    return limit;
+    return NameLimitForMount(MountTypeOfDescriptor(m_fd), max > 0 ? max : 0);
+  }
+
+  std::optional<DirectoryIdentity> Identity() override {
+    struct stat st;
+    if (::fstat(m_fd, &st) != 0) return std::nullopt;
+    return DirectoryIdentity{static_cast<std::uint64_t>(st.st_dev),
+                             static_cast<std::uint64_t>(st.st_ino)};
   }
 
  private:
+  // The system calls of a move, each 0 or its errno, each passing the test
+  // seam first.
+  int Seam(PosixCall call, const std::string& from, const std::string& to) {
+    return m_seam ? m_seam(call, from, to) : 0;
+  }
+  int RenameAt(const std::string& from, const std::string& to, unsigned flags) {
+    if (const int injected = Seam(PosixCall::kRename, from, to)) return injected < 0 ? 0 : injected;
+    return ::renameat2(m_fd, from.c_str(), m_fd, to.c_str(), flags) == 0 ? 0 : errno;
+  }
+  int LinkAt(const std::string& from, const std::string& to) {
+    if (const int injected = Seam(PosixCall::kLink, from, to)) return injected < 0 ? 0 : injected;
+    return ::linkat(m_fd, from.c_str(), m_fd, to.c_str(), 0) == 0 ? 0 : errno;
+  }
+  int StatAt(const std::string& name, struct stat* st) {
+    if (const int injected = Seam(PosixCall::kStat, name, {})) return injected < 0 ? 0 : injected;
+    return ::fstatat(m_fd, name.c_str(), st, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : errno;
+  }
+  int UnlinkAt(const std::string& name) {
+    if (const int injected = Seam(PosixCall::kUnlink, name, {})) return injected < 0 ? 0 : injected;
+    return ::unlinkat(m_fd, name.c_str(), 0) == 0 ? 0 : errno;
+  }
+
   // Moves `from` to `to` without ever replacing an entry. Returns 0 or the
   // errno of the failure; on failure both names are as they were.
   int MoveNoReplace(const std::string& from, const std::string& to) {
     if (!m_options.pretendNoReplaceUnsupported) {
-      if (::renameat2(m_fd, from.c_str(), m_fd, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
-      const int error = errno;
+      const int error = RenameAt(from, to, RENAME_NOREPLACE);
       // Only these say the flag itself is not understood; anything else is
       // the answer about this move.
       if (error != EINVAL && error != ENOSYS && error != EOPNOTSUPP) return error;
     }
     struct stat source;
-    if (::fstatat(m_fd, from.c_str(), &source, AT_SYMLINK_NOFOLLOW) != 0) return errno;
+    if (const int error = StatAt(from, &source)) return error;
     // A directory can neither be hard-linked nor renamed over a file.
     if (S_ISDIR(source.st_mode)) return EOPNOTSUPP;
     if (!m_options.pretendHardLinksUnsupported) {
@@ -102,26 +139,65 @@ class PosixDirectory : public DirectoryHandle {
   // link() fails when the new name exists, so the new name is taken
   // atomically; the old name goes only once both name the same file.
   int MoveByLink(const std::string& from, const std::string& to, const struct stat& source) {
-    if (::linkat(m_fd, from.c_str(), m_fd, to.c_str(), 0) != 0) return errno;
+    if (const int error = LinkAt(from, to)) return error;
     struct stat linked;
     struct stat original;
-    if (::fstatat(m_fd, to.c_str(), &linked, AT_SYMLINK_NOFOLLOW) != 0 ||
-        ::fstatat(m_fd, from.c_str(), &original, AT_SYMLINK_NOFOLLOW) != 0 ||
-        !SameFile(original, source) || !LinkedToSameFile(linked, original)) {
-      // Someone replaced a name at once. Whatever the new name holds now may
-      // be theirs, so it stays; our file still has its old name.
-      return EEXIST;
-    }
-    if (::unlinkat(m_fd, from.c_str(), 0) != 0) {
-      const int error = errno;
-      ::unlinkat(m_fd, to.c_str(), 0);  // the file keeps its old name only
+    if (StatAt(to, &linked) == 0 && StatAt(from, &original) == 0 && SameFile(original, source) &&
+        LinkedToSameFile(linked, original)) {
+      const int error = UnlinkAt(from);
+      if (error == 0) return 0;
+      RemoveOwnLink(from, to, source);
       return error;
     }
-    return 0;
+    return SettleUnprovenLink(from, to, source);
+  }
+
+  // The check after linking failed: a name was replaced at once, or a
+  // lookup failed. Every name is looked at again, and only a name proven to
+  // be our file is acted on; whatever else a name holds may be another
+  // program's and stays.
+  int SettleUnprovenLink(const std::string& from, const std::string& to,
+                         const struct stat& source) {
+    const Ownership target = Owner(to, source);
+    const Ownership origin = Owner(from, source);
+    if (target == Ownership::kOurs && origin == Ownership::kOurs) {
+      // Two names of our file: it keeps the old one only, as on any failure.
+      UnlinkAt(to);
+      return EEXIST;
+    }
+    // Another file took the old name: ours now bears only the new one, so
+    // the move is what happened; removing that name would lose the file.
+    if (target == Ownership::kOurs && origin == Ownership::kTheirs) return 0;
+    return EEXIST;
+  }
+
+  // The old name could not be removed: the new link goes again, but only
+  // while both names still lead to our file.
+  void RemoveOwnLink(const std::string& from, const std::string& to, const struct stat& source) {
+    if (Owner(to, source) == Ownership::kOurs && Owner(from, source) == Ownership::kOurs)
+      UnlinkAt(to);
+  }
+
+  enum class Ownership { kOurs, kTheirs, kUnknown };
+  // kTheirs also when the name is gone.
+  Ownership Owner(const std::string& name, const struct stat& source) {
+    struct stat now;
+    const int error = StatAt(name, &now);
+    if (error == ENOENT) return Ownership::kTheirs;
+    if (error != 0) return Ownership::kUnknown;
+    return SameFile(now, source) ? Ownership::kOurs : Ownership::kTheirs;
   }
 
   // Reserves the new name with an empty file of our own (creation fails if
   // the name exists), then renames over that placeholder only.
+  //
+  // The last resort, used only where neither RENAME_NOREPLACE nor hard links
+  // exist. It has a window no check can close: between proving the
+  // placeholder ours and the rename over it, another program may replace
+  // the placeholder with a file of its own, and the plain rename then
+  // replaces that file. The window is a few system calls wide and needs a
+  // program writing exactly that name at that moment; every better way of
+  // moving is tried first.
   int MoveOverPlaceholder(const std::string& from, const std::string& to) {
     const int fd =
         ::openat(m_fd, to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
@@ -133,20 +209,20 @@ class PosixDirectory : public DirectoryHandle {
     // put there meanwhile: better an empty file left behind than theirs gone.
     if (!known) return EIO;
     if (!IsOurPlaceholder(to, placeholder)) return EEXIST;
-    if (::renameat(m_fd, from.c_str(), m_fd, to.c_str()) == 0) return 0;
-    const int error = errno;
+    const int error = RenameAt(from, to, 0);
+    if (error == 0) return 0;
     RemoveIfPlaceholder(to, placeholder);
     return error;
   }
 
   bool IsOurPlaceholder(const std::string& name, const struct stat& placeholder) {
     struct stat now;
-    return ::fstatat(m_fd, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(now.st_mode) &&
-           now.st_size == 0 && SameFile(now, placeholder);
+    return StatAt(name, &now) == 0 && S_ISREG(now.st_mode) && now.st_size == 0 &&
+           SameFile(now, placeholder);
   }
 
   void RemoveIfPlaceholder(const std::string& name, const struct stat& placeholder) {
-    if (IsOurPlaceholder(name, placeholder)) ::unlinkat(m_fd, name.c_str(), 0);
+    if (IsOurPlaceholder(name, placeholder)) UnlinkAt(name);
   }
 
   static bool SameFile(const struct stat& a, const struct stat& b) {
@@ -227,7 +303,8 @@ class PosixDirectory : public DirectoryHandle {
   // A case-only change on a file system that ignores case: a plain rename
   // between two names of one file does nothing and reports success, so the
   // file goes through a name of its own, in two moves that never replace.
-  MoveResult MoveThroughIntermediate(const std::string& from, const std::string& to) {
+  MoveResult MoveThroughIntermediate(const std::string& from, const std::string& to,
+                                     std::u16string* nameNow) {
     std::string middle;
     int error = EEXIST;
     for (int attempt = 0; attempt < 100 && error == EEXIST; ++attempt) {
@@ -240,28 +317,33 @@ class PosixDirectory : public DirectoryHandle {
     if (error != 0) return Classify(error);
     error = MoveNoReplace(middle, to);
     if (error != 0) {
-      MoveNoReplace(middle, from);
-      return Classify(error);
+      if (MoveNoReplace(middle, from) == 0) return Classify(error);
+      // Another program saved a file under the old spelling between the two
+      // steps, or the volume turned read-only: the file is left under the
+      // intermediate name, and whoever keeps track of it must know that name,
+      // or the old one would lead to the other program's file.
+      NoteMoved(from, middle);
+      if (nameNow != nullptr) *nameNow = DecodeName(middle);
+      return MoveResult::kStranded;
     }
-    return SpellingTaken(from, to) ? MoveResult::kMoved : MoveResult::kFailed;
+    if (HasExactEntry(to)) {
+      NoteMoved(from, to);
+      return MoveResult::kMoved;
+    }
+    m_spellings.reset();
+    return MoveResult::kFailed;
   }
 
   // Some file systems keep a spelling of their own for some names (vfat
   // with shortname=lower shows an upper-case 8.3 name in lower case): then
   // the case did not change, which is no success; the file is still found
-  // under its old name, since the file system ignores case. Each change is
-  // checked against a fresh listing until kTrustedSpellings in a row have
-  // kept the spelling asked for; checking every one would make renaming a
-  // large series by case quadratic.
-  bool SpellingTaken(const std::string& from, const std::string& to) {
-    if (m_spellingsKept >= kTrustedSpellings) {
-      NoteMoved(from, to);
-      return true;
-    }
-    if (!ReadSpellings()) return false;
-    const bool kept = m_spellings->count(to) != 0;
-    m_spellingsKept = kept ? m_spellingsKept + 1 : 0;
-    return kept;
+  // under its old name, since the file system ignores case. Every change is
+  // checked against the directory as it is now, since no earlier answer
+  // says anything about the next name.
+  bool HasExactEntry(const std::string& name) {
+    bool found = false;
+    ReadEntries([&](const char* entry) { found = found || name == entry; });
+    return found;
   }
 
   // "In use" exists only where a Windows program can hold a file open
@@ -277,14 +359,52 @@ class PosixDirectory : public DirectoryHandle {
 
   int m_fd;
   PosixMoveOptions m_options;
+  PosixCallSeam m_seam;
   unsigned m_intermediateCounter = 0;
-  static constexpr int kTrustedSpellings = 16;
   std::optional<std::unordered_set<std::string>> m_spellings;  // exact entry names
-  int m_spellingsKept = 0;
   TerminateSignalGuard m_signalGuard;
 };
 
 }  // namespace
+
+std::string MountTypeOf(std::string_view mountinfo, long mountId) {
+  const std::string id = std::to_string(mountId);
+  std::size_t begin = 0;
+  while (begin < mountinfo.size()) {
+    std::size_t end = mountinfo.find('\n', begin);
+    if (end == std::string_view::npos) end = mountinfo.size();
+    const std::string_view line = mountinfo.substr(begin, end - begin);
+    begin = end + 1;
+    // "<id> <parent> <major:minor> <root> <mount point> <options> [<optional
+    // fields>] - <type> <source> <super options>"; spaces inside paths are
+    // escaped, so " - " is the separator alone.
+    if (line.substr(0, line.find(' ')) != id) continue;
+    const std::size_t separator = line.find(" - ");
+    if (separator == std::string_view::npos) return {};
+    const std::string_view rest = line.substr(separator + 3);
+    return std::string(rest.substr(0, rest.find(' ')));
+  }
+  return {};
+}
+
+NameLimit NameLimitForMount(std::string_view mountType, long pathconfMax) {
+  const std::size_t bytes = pathconfMax > 0 ? static_cast<std::size_t>(pathconfMax) : 255;
+  std::string_view type = mountType;
+  if (const auto dot = type.find('.'); dot != std::string_view::npos) {
+    const std::string_view base = type.substr(0, dot);
+    if (base == "fuse" || base == "fuseblk") type = type.substr(dot + 1);
+  } else if (type == "fuse" || type == "fuseblk") {
+    type = {};  // a FUSE mount that does not say what it serves
+  }
+  for (const std::string_view units :
+       {"vfat", "msdos", "fat", "exfat", "ntfs", "ntfs3", "ntfs-3g", "lowntfs-3g"}) {
+    // Kernel vfat reports 1530 (255 characters of up to six bytes) through
+    // fpathconf; the on-disk rule is 255 UTF-16 units.
+    if (type == units) return NameLimit{NameLimit::kNoLimit, 255};
+  }
+  if (type.empty()) return NameLimit{bytes, 255};
+  return NameLimit{bytes, NameLimit::kNoLimit};
+}
 
 EntryType PosixFileSystem::GetEntryType(std::u16string_view path) {
   const auto bytes = EncodePath(path);
@@ -299,7 +419,7 @@ std::unique_ptr<DirectoryHandle> PosixFileSystem::OpenDirectory(std::u16string_v
   if (!bytes) return nullptr;
   const int fd = ::open(bytes->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return nullptr;
-  return std::make_unique<PosixDirectory>(fd, m_options);
+  return std::make_unique<PosixDirectory>(fd, m_options, m_seam);
 }
 
 }  // namespace quillon

@@ -2,9 +2,16 @@
 // directory handle, lstat semantics, moves that never replace.
 #pragma once
 
+#include <functional>
+#include <string>
+#include <string_view>
+
 #include "core/file_system.h"
 
 namespace quillon {
+
+// The system calls a move is made of, as a test seam names them.
+enum class PosixCall { kRename, kLink, kStat, kUnlink };
 
 // Switches that make the port behave as on a file system lacking a feature,
 // so that every way of moving a file can be exercised on any machine.
@@ -15,19 +22,41 @@ struct PosixMoveOptions {
   bool pretendHardLinksUnsupported = false;
 };
 
+// Test seam: runs before each system call of a move with the call and its
+// byte names (`to` is empty for kStat and kUnlink). A test plays another
+// program here. A positive return fails the call with that errno instead of
+// making it; a negative one skips the call and reports success (the test
+// made it in a way of its own).
+using PosixCallSeam =
+    std::function<int(PosixCall call, const std::string& from, const std::string& to)>;
+
+// The name limit of a file system, given its type as /proc/self/mountinfo
+// spells it ("ext4", "vfat", "fuse.sshfs", "fuseblk"; empty when not found)
+// and what fpathconf(_PC_NAME_MAX) reported (0 when nothing). vfat, exFAT and
+// NTFS count 255 UTF-16 units whatever fpathconf says; other known types
+// count bytes; an unknown type (also a FUSE mount without a subtype) gets
+// both limits.
+NameLimit NameLimitForMount(std::string_view mountType, long pathconfMax);
+
+// The file-system type of mount `mountId` in the text of a mountinfo file;
+// empty when that mount is not listed.
+std::string MountTypeOf(std::string_view mountinfo, long mountId);
+
 // Every open directory handle holds back terminate signals until it is
 // closed (see TerminateSignalGuard): a run of renames keeps one handle open
 // from its first move to its last.
 class PosixFileSystem : public FileSystem {
  public:
   PosixFileSystem() = default;
-  explicit PosixFileSystem(PosixMoveOptions options) : m_options(options) {}
+  explicit PosixFileSystem(PosixMoveOptions options, PosixCallSeam seam = {})
+      : m_options(options), m_seam(std::move(seam)) {}
 
   EntryType GetEntryType(std::u16string_view path) override;
   std::unique_ptr<DirectoryHandle> OpenDirectory(std::u16string_view path) override;
 
  private:
   PosixMoveOptions m_options;
+  PosixCallSeam m_seam;
 };
 
 }  // namespace quillon

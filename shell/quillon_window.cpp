@@ -13,6 +13,7 @@
 #include <QShortcut>
 #include <algorithm>
 
+#include "core/visible_name.h"
 #include "intake/drop_target_qt.h"
 #include "resources/strings.h"
 #include "resources/templates.h"
@@ -203,7 +204,7 @@ void QuillonWindow::ShowRetryDialog(std::u16string_view message) {
 }
 
 void QuillonWindow::SetDirectoryText(std::u16string_view text) {
-  m_directoryEdit->setText(Q(text));
+  m_directoryEdit->setText(Q(VisibleName(text)));
   m_directoryEdit->setCursorPosition(0);
 }
 

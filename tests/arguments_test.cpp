@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
 
 #include "core/name_codec.h"
 #include "shell/posix_arguments.h"
@@ -24,6 +27,31 @@ TEST(Arguments, KeepsBytesThatAreNotUtf8AndDotDot) {
 TEST(Arguments, TheRootAndATrailingSlashStayRecognisable) {
   EXPECT_EQ(ArgumentsToPaths({"/"}, "/x"), (std::vector<std::u16string>{u"/"}));
   EXPECT_EQ(ArgumentsToPaths({"dir/"}, "/x"), (std::vector<std::u16string>{u"/x/dir/"}));
+}
+
+TEST(Arguments, DirectoryPartIsResolvedTheFileItselfIsNot) {
+  testing::TempDir dir;
+  dir.MakeDir("four");
+  dir.MakeDir("other");
+  dir.Write("four/a.txt");
+  ASSERT_EQ(::symlink("four", dir.BytesOf("linked").c_str()), 0);
+  ASSERT_EQ(::symlink("a.txt", dir.BytesOf("four/link").c_str()), 0);
+  char* real = ::realpath(dir.Bytes().c_str(), nullptr);  // the temporary root may be a link
+  ASSERT_NE(real, nullptr);
+  const std::string four = std::string(real) + "/four/";
+  std::free(real);
+  const auto paths = ArgumentsToPaths(
+      {"../four/a.txt", dir.BytesOf("four/b.txt"), "./../linked/link", "../four/x\xFF"},
+      dir.BytesOf("other"));
+  ASSERT_EQ(paths.size(), 4u);
+  EXPECT_EQ(EncodePath(paths[0]), four + "a.txt");
+  EXPECT_EQ(EncodePath(paths[1]), four + "b.txt");
+  EXPECT_EQ(EncodePath(paths[2]), four + "link");  // the link, not its target
+  EXPECT_EQ(EncodePath(paths[3]), four + "x\xFF");
+  // No working directory: relative paths stay relative (a drop refuses
+  // them), never resolved against the root.
+  EXPECT_EQ(ArgumentsToPaths({"a.txt", "/abs/b.txt"}, ""),
+            (std::vector<std::u16string>{u"a.txt", u"/abs/b.txt"}));
 }
 
 }  // namespace

@@ -56,11 +56,13 @@ class FaultFileSystem : public FileSystem {
   std::map<std::u16string, int> inUse;  // moves from a name answer "in use" this many times
   std::set<std::size_t> failCalls;      // the move calls with these numbers (from 0) fail
   std::optional<NameLimit> nameLimit;   // replaces the directory's own limit
+  bool lookupsFail = false;             // every name lookup answers kUnknown
   // Called before each move reaches the inner port.
   std::function<void(std::u16string_view from, std::u16string_view to)> beforeMove;
 
   // Record
   int opens = 0;
+  int lookups = 0;
   std::vector<MoveCall> moves;
 
  private:
@@ -69,18 +71,24 @@ class FaultFileSystem : public FileSystem {
     Directory(FaultFileSystem& owner, std::unique_ptr<DirectoryHandle> inner)
         : m_owner(owner), m_inner(std::move(inner)) {}
     bool List(std::vector<std::u16string>* names) override { return m_inner->List(names); }
-    bool IsNameFree(std::u16string_view name) override { return m_inner->IsNameFree(name); }
+    NameState LookUpName(std::u16string_view name) override {
+      ++m_owner.lookups;
+      if (m_owner.lookupsFail) return NameState::kUnknown;
+      return m_inner->LookUpName(name);
+    }
     NameLimit GetNameLimit() override {
       return m_owner.nameLimit ? *m_owner.nameLimit : m_inner->GetNameLimit();
     }
-    MoveResult Move(std::u16string_view from, std::u16string_view to) override {
-      const MoveResult result = Decide(from, to);
+    std::optional<DirectoryIdentity> Identity() override { return m_inner->Identity(); }
+    MoveResult Move(std::u16string_view from, std::u16string_view to,
+                    std::u16string* nameNow) override {
+      const MoveResult result = Decide(from, to, nameNow);
       m_owner.moves.push_back({std::u16string(from), std::u16string(to), result});
       return result;
     }
 
    private:
-    MoveResult Decide(std::u16string_view from, std::u16string_view to) {
+    MoveResult Decide(std::u16string_view from, std::u16string_view to, std::u16string* nameNow) {
       const std::u16string source(from);
       if (m_owner.failCalls.count(m_owner.moves.size()) != 0) return MoveResult::kFailed;
       if (const auto busy = m_owner.inUse.find(source);
@@ -91,7 +99,7 @@ class FaultFileSystem : public FileSystem {
       if (m_owner.failFrom.count(source) != 0 || m_owner.failTo.count(std::u16string(to)) != 0)
         return MoveResult::kFailed;
       if (m_owner.beforeMove) m_owner.beforeMove(from, to);
-      return m_inner->Move(from, to);
+      return m_inner->Move(from, to, nameNow);
     }
 
     FaultFileSystem& m_owner;

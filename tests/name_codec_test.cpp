@@ -97,9 +97,9 @@ TEST(NameCodec, NonUtf8NamesOnDiskAreListedAndFoundAgain) {
     const std::u16string text = DecodeName(name);
     EXPECT_NE(std::find(listed.begin(), listed.end(), text), listed.end());
     EXPECT_EQ(fs.GetEntryType(dir.PathOf(name)), EntryType::kNonDirectory);
-    EXPECT_FALSE(handle->IsNameFree(text));
+    EXPECT_EQ(handle->LookUpName(text), NameState::kTaken);
   }
-  EXPECT_TRUE(handle->IsNameFree(DecodeName("\xFE")));
+  EXPECT_EQ(handle->LookUpName(DecodeName("\xFE")), NameState::kFree);
 }
 
 }  // namespace

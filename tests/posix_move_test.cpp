@@ -6,7 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstdio>
+#include <functional>
 #include <string>
 
 #include "shell/posix_file_system.h"
@@ -182,6 +185,96 @@ TEST(SignalGuard, IgnoredSignalStaysIgnored) {
   ::sigaction(SIGHUP, nullptr, &now);
   EXPECT_EQ(now.sa_handler, SIG_IGN);
   ::sigaction(SIGHUP, &previous, nullptr);
+}
+
+// After the hard link is made, the check that both names lead to our file
+// fails. Only a name proven to be ours is touched, and the answer says where
+// the file is: never a second name left behind with a failure reported.
+TEST(PosixLinkMoveTest, FailedCheckAfterLinkingLeavesOneNameAndTellsTheTruth) {
+  struct Case {
+    const char* what;
+    // Runs at the first look at the new name after linking; returns the
+    // errno that look fails with, or 0.
+    std::function<int(const TempDir&)> meanwhile;
+    MoveResult result;
+    std::vector<std::pair<std::string, std::string>> entries;  // name, content
+  };
+  const auto replace = [](const TempDir& dir, const char* name) {
+    dir.Write("theirs.tmp", "theirs");
+    ::rename(dir.BytesOf("theirs.tmp").c_str(), dir.BytesOf(name).c_str());
+  };
+  const Case cases[] = {
+      {"the look fails",
+       [](const TempDir&) { return EIO; },
+       MoveResult::kFailed,
+       {{"a.jpg", "a.jpg"}}},
+      {"another file took the old name",
+       [&](const TempDir& dir) { return replace(dir, "a.jpg"), 0; },
+       MoveResult::kMoved,
+       {{"a.jpg", "theirs"}, {"b.jpg", "a.jpg"}}},
+      {"another file took the new name",
+       [&](const TempDir& dir) { return replace(dir, "b.jpg"), 0; },
+       MoveResult::kFailed,
+       {{"a.jpg", "a.jpg"}, {"b.jpg", "theirs"}}},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    dir.Write("a.jpg");
+    bool linked = false;
+    PosixFileSystem fs({.pretendNoReplaceUnsupported = true, .pretendHardLinksUnsupported = false},
+                       [&](PosixCall call, const std::string& from, const std::string&) {
+                         if (call == PosixCall::kLink) linked = true;
+                         if (call != PosixCall::kStat || from != "b.jpg" || !linked) return 0;
+                         linked = false;
+                         return c.meanwhile(dir);
+                       });
+    EXPECT_EQ(fs.OpenDirectory(dir.Path())->Move(u"a.jpg", u"b.jpg"), c.result) << c.what;
+    std::vector<std::string> names;
+    for (const auto& [name, content] : c.entries) {
+      names.push_back(name);
+      EXPECT_EQ(dir.Read(name), content) << c.what;
+    }
+    EXPECT_EQ(dir.Entries(), names) << c.what;
+  }
+}
+
+TEST(PosixLookUpTest, TellsFreeFromTakenFromCannotLook) {
+  TempDir dir;
+  dir.Write("a.jpg");
+  auto handle = PosixFileSystem().OpenDirectory(dir.Path());
+  EXPECT_EQ(handle->LookUpName(u"a.jpg"), NameState::kTaken);
+  EXPECT_EQ(handle->LookUpName(u"b.jpg"), NameState::kFree);
+  EXPECT_EQ(handle->LookUpName(std::u16string(300, u'x')), NameState::kUnknown);  // ENAMETOOLONG
+  EXPECT_EQ(handle->Identity(), PosixFileSystem().OpenDirectory(dir.Path())->Identity());
+}
+
+TEST(PosixNameLimitTest, FollowsTheMountTypeNotOnlyFpathconf) {
+  constexpr auto kNone = NameLimit::kNoLimit;
+  const struct {
+    const char* type;
+    long pathconf;
+    std::size_t maxBytes;
+    std::size_t maxUnits;
+  } cases[] = {
+      {"ext4", 255, 255, kNone},        {"tmpfs", 255, 255, kNone},
+      {"vfat", 1530, kNone, 255},       {"exfat", 255, kNone, 255},
+      {"ntfs3", 255, kNone, 255},       {"fuseblk.ntfs-3g", 255, kNone, 255},
+      {"fuse.exfat", 255, kNone, 255},  {"fuse.sshfs", 255, 255, kNone},
+      {"fuse.bindfs", 255, 255, kNone}, {"fuse", 1024, 1024, 255},
+      {"fuseblk", 255, 255, 255},       {"", 0, 255, 255},
+  };
+  for (const auto& c : cases) {
+    const NameLimit limit = NameLimitForMount(c.type, c.pathconf);
+    EXPECT_EQ(limit.maxBytes, c.maxBytes) << c.type;
+    EXPECT_EQ(limit.maxUnits, c.maxUnits) << c.type;
+  }
+  const std::string mountinfo =
+      "22 1 0:21 / /proc rw,nosuid - proc proc rw\n"
+      "45 27 7:0 / /tmp/a\\040b rw,relatime shared:5 - fuse.sshfs host:/x rw,user_id=0\n"
+      "46 27 8:1 / /data rw master:1 - ext4 /dev/sda1 rw\n";
+  EXPECT_EQ(MountTypeOf(mountinfo, 45), "fuse.sshfs");
+  EXPECT_EQ(MountTypeOf(mountinfo, 46), "ext4");
+  EXPECT_EQ(MountTypeOf(mountinfo, 4), "");
 }
 
 }  // namespace

@@ -167,7 +167,7 @@ TEST_F(EngineTest, TemporaryNameIsShortenedToFitTheDirectoryInBytes) {
 TEST_F(EngineTest, TemporaryNameIsShortenedWithoutSplittingACharacter) {
   // A limit in UTF-16 code units, as on exFAT: "a𝄞𝄞_tmp0.jpg" is 13 units;
   // with a limit of 12 one whole character goes, never half of one.
-  m_fs.nameLimit = NameLimit{12, false};
+  m_fs.nameLimit = NameLimit{NameLimit::kNoLimit, 12};
   const std::string a = "a𝄞𝄞.jpg";
   List({a, "b.jpg"});
   EXPECT_TRUE(Run({{a, "b.jpg"}, {"b.jpg", a}}));
@@ -176,12 +176,24 @@ TEST_F(EngineTest, TemporaryNameIsShortenedWithoutSplittingACharacter) {
 }
 
 TEST_F(EngineTest, NoTemporaryNameFitsFailsTheRowAndKeepsTheFile) {
-  m_fs.nameLimit = NameLimit{5, true};
+  m_fs.nameLimit = NameLimit{5, NameLimit::kNoLimit};
   List({"a.jpg", "b.jpg"});
   EXPECT_FALSE(Run({{"a.jpg", "b.jpg"}, {"b.jpg", "a.jpg"}}));
   EXPECT_EQ(Results(), (std::vector<std::u16string>{kCannot, kCannot}));
   EXPECT_EQ(m_dir.Read("a.jpg"), "a.jpg");
   EXPECT_EQ(m_dir.Read("b.jpg"), "b.jpg");
+  EXPECT_EQ(m_dlg.m_currentNames, Names({"a.jpg", "b.jpg"}));
+}
+
+TEST_F(EngineTest, SearchForATemporaryNameStopsAtTheFirstLookupThatFails) {
+  // A directory that cannot be searched answers every lookup alike; asking a
+  // million times per parked file would only waste minutes.
+  m_fs.lookupsFail = true;
+  List({"a.jpg", "b.jpg"});
+  EXPECT_FALSE(Run({{"a.jpg", "b.jpg"}, {"b.jpg", "a.jpg"}}));
+  EXPECT_EQ(m_fs.lookups, 2);
+  EXPECT_EQ(Results(), (std::vector<std::u16string>{kCannot, kCannot}));
+  EXPECT_EQ(m_dir.Read("a.jpg"), "a.jpg");
   EXPECT_EQ(m_dlg.m_currentNames, Names({"a.jpg", "b.jpg"}));
 }
 

@@ -1,7 +1,10 @@
 // Execute and undo through the real validation and plan check, on real
 // temporary directories.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstdio>
 
 #include "tests/engine_fixture.h"
 
@@ -46,6 +49,20 @@ TEST_F(UndoTest, UndoOfASwapGoesThroughATemporaryNameAgain) {
   EXPECT_EQ(MoveLog(), (Log{u"b.jpg>b_tmp0.jpg", u"a.jpg>b.jpg", u"b_tmp0.jpg>a.jpg"}));
   EXPECT_EQ(m_dir.Read("a.jpg"), "a.jpg");
   EXPECT_EQ(m_dir.Read("b.jpg"), "b.jpg");
+}
+
+TEST_F(UndoTest, RefusedWhenTheDirectoryWasReplacedByOneWithTheSameNames) {
+  Execute({{"1.jpg", "2.jpg"}, {"2.jpg", "3.jpg"}});
+  TempDir elsewhere;
+  ASSERT_EQ(::rename(m_dir.Bytes().c_str(), elsewhere.BytesOf("executed").c_str()), 0);
+  ASSERT_EQ(::mkdir(m_dir.Bytes().c_str(), 0755), 0);
+  m_dir.Write("2.jpg", "other");
+  m_dir.Write("3.jpg", "other");
+  EXPECT_FALSE(m_dlg.OnUndo());
+  EXPECT_EQ(m_dialog.messages, Texts{str::kDirectoryChanged});
+  EXPECT_TRUE(m_fs.moves.empty());
+  EXPECT_EQ(m_dir.Entries(), (std::vector<std::string>{"2.jpg", "3.jpg"}));
+  EXPECT_TRUE(m_dlg.m_executed);
 }
 
 TEST_F(UndoTest, RefusedWhenARenamedFileWasDeleted) {

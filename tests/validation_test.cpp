@@ -26,11 +26,13 @@ class LimitDirectory : public DirectoryHandle {
   LimitDirectory(std::unique_ptr<DirectoryHandle> real, NameLimit limit)
       : m_real(std::move(real)), m_limit(limit) {}
   bool List(std::vector<std::u16string>* names) override { return m_real->List(names); }
-  bool IsNameFree(std::u16string_view name) override { return m_real->IsNameFree(name); }
-  MoveResult Move(std::u16string_view from, std::u16string_view to) override {
-    return m_real->Move(from, to);
+  NameState LookUpName(std::u16string_view name) override { return m_real->LookUpName(name); }
+  MoveResult Move(std::u16string_view from, std::u16string_view to,
+                  std::u16string* nameNow) override {
+    return m_real->Move(from, to, nameNow);
   }
   NameLimit GetNameLimit() override { return m_limit; }
+  std::optional<DirectoryIdentity> Identity() override { return m_real->Identity(); }
 
  private:
   std::unique_ptr<DirectoryHandle> m_real;
@@ -230,7 +232,7 @@ TEST_F(ValidationTest, FullNameOf255UnitsPassesAnd256DoNot) {
 }
 
 TEST_F(ValidationTest, UnitCountingFileSystemTakes255UnitsOfAnyScript) {
-  fs.limit = NameLimit{255, false};  // like exFAT or NTFS
+  fs.limit = NameLimit{NameLimit::kNoLimit, 255};  // like exFAT or NTFS
   List({"data", "more"});
   EXPECT_TRUE(Validate({Repeat(u"\u3042", 255), Repeat(u"\U0001F600", 127) + u"a"}));
   EXPECT_FALSE(Validate({Repeat(u"\u3042", 256), Repeat(u"\U0001F600", 128)}));
@@ -238,7 +240,7 @@ TEST_F(ValidationTest, UnitCountingFileSystemTakes255UnitsOfAnyScript) {
 }
 
 TEST_F(ValidationTest, A255UnitRuleHoldsEvenWhereTheDirectoryAllowsMore) {
-  fs.limit = NameLimit{1024, true};
+  fs.limit = NameLimit{1024, NameLimit::kNoLimit};
   List({"data"});
   EXPECT_FALSE(Validate({Repeat(u"a", 256)}));
   EXPECT_EQ(Verdicts(), Texts{kUnusable});
@@ -248,8 +250,7 @@ TEST_F(ValidationTest, ByteCountingDirectoryRejectsLongJapaneseNames) {
   auto handle = PosixFileSystem().OpenDirectory(dir.Path());
   ASSERT_TRUE(handle);
   const NameLimit limit = handle->GetNameLimit();
-  if (!limit.countsBytes || limit.maxLength != 255)
-    GTEST_SKIP() << "temporary directory is not ext4/tmpfs-like";
+  if (limit.maxBytes != 255) GTEST_SKIP() << "temporary directory is not ext4/tmpfs-like";
   List({"a.txt", "data"});
   // 100 kana are 100 units but 300 bytes (+ 4 for the extension).
   EXPECT_FALSE(Validate({Repeat(u"\u5199", 100), u"b"}));
