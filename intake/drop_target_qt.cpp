@@ -26,6 +26,16 @@ void CQLDropTarget::Register(QWidget* widget) {
 
 namespace {
 
+// The actions the drag may still settle on. The platform, not the list, has
+// the last word: a Wayland compositor settles on a move when the user holds
+// Shift whatever the list answered, and so do GTK sources on X11. A source
+// that deletes its files after a move would lose them, so a drag proposing a
+// move offers nothing here.
+Qt::DropActions SettlableActions(const QDropEvent* event) {
+  if (event->proposedAction() == Qt::MoveAction) return {};
+  return event->possibleActions();
+}
+
 // Sets the answer on the event. The action is set explicitly and accepted
 // with accept(), never acceptProposedAction(): the proposal becomes a move
 // when the user holds Shift.
@@ -45,12 +55,12 @@ bool CQLDropTarget::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
     case QEvent::DragEnter: {
       auto* drag = static_cast<QDragEnterEvent*>(event);
-      Answer(drag, m_pWnd->CollectDroppedPaths(drag->mimeData(), drag->possibleActions()));
+      Answer(drag, m_pWnd->CollectDroppedPaths(drag->mimeData(), SettlableActions(drag)));
       return true;
     }
     case QEvent::DragMove: {
       auto* drag = static_cast<QDragMoveEvent*>(event);
-      Answer(drag, m_pWnd->AnswerDragOver(drag->possibleActions()));
+      Answer(drag, m_pWnd->AnswerDragOver(SettlableActions(drag)));
       return true;
     }
     case QEvent::DragLeave:
@@ -58,7 +68,7 @@ bool CQLDropTarget::eventFilter(QObject* watched, QEvent* event) {
       return true;
     case QEvent::Drop: {
       auto* drop = static_cast<QDropEvent*>(event);
-      Answer(drop, m_pWnd->DeliverDrop(drop->mimeData(), drop->possibleActions()));
+      Answer(drop, m_pWnd->DeliverDrop(drop->mimeData(), SettlableActions(drop)));
       return true;
     }
     default:
@@ -114,6 +124,8 @@ Qt::DropAction CDropTargetListCtrl::CollectDroppedPaths(const QMimeData* data,
   const QByteArray list = data->data(QStringLiteral("text/uri-list"));
   m_dropPaths = ParseFileUriList(std::string_view(list.constData(), list.size()));
   if (m_dropPaths.empty()) return Qt::IgnoreAction;
+  // Collected even while a move is proposed: letting go of Shift during the
+  // drag makes it acceptable.
   m_bDropReady = true;
   return FileDropAction(allowed);
 }

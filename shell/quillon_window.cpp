@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTimer>
 #include <algorithm>
 
 #include "core/visible_name.h"
@@ -54,8 +55,11 @@ QuillonWindow::QuillonWindow(Opener& opener, QWidget* parent) : QWidget(parent),
   for (int column = 0; column < 3; ++column) m_fileList->setColumnWidth(column, columnWidth);
 
   m_fileList->SetDropTarget(std::make_unique<CQLDropTarget>(m_fileList));
-  m_fileList->SetDropHandler(
-      [this](const std::vector<std::u16string>& paths) { m_dlg->OnFilesDropped(paths); });
+  m_fileList->SetDropHandler([this](const std::vector<std::u16string>& paths) {
+    m_deliveringDrop = true;
+    m_dlg->OnFilesDropped(paths);
+    m_deliveringDrop = false;
+  });
 
   ConnectHandlers();
   m_dlg->UpdateControls();
@@ -185,6 +189,14 @@ void QuillonWindow::DropFiles(const std::vector<std::u16string>& paths) {
 }
 
 void QuillonWindow::ShowMessage(std::u16string_view text) {
+  // Inside the drop the source's drag is still running, and its drag icon
+  // would cover the box until OK is pressed; the box waits until the drop
+  // has been answered and the drag has ended. The drop's outcome is already
+  // settled by then.
+  if (m_deliveringDrop) {
+    QTimer::singleShot(0, this, [this, message = std::u16string(text)] { ShowMessage(message); });
+    return;
+  }
   QMessageBox box(QMessageBox::Warning, Q(str::kAppTitle), DisplayText(text), QMessageBox::Ok,
                   this);
   box.exec();

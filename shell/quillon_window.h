@@ -77,6 +77,7 @@ class QuillonWindow : public QWidget, public DialogPort {
   DialogLayout m_layout;
   QSize m_initialSize;
   std::map<int, QWidget*> m_controls;  // owned by the window as children
+  bool m_deliveringDrop = false;       // a drop is being handed to the logic
   CDropTargetListCtrl* m_fileList = nullptr;
   FileListModel* m_model = nullptr;
   QLineEdit* m_nameEdit = nullptr;

@@ -234,14 +234,23 @@ TEST_F(MainWindow, TheAnswerIsNeverTheMoveAction) {
   TempDir dir;
   dir.Write("a.txt");
   const QByteArray list = FileUri(dir.BytesOf("a.txt")) + "\r\n";
-  // Shift proposes a move; the list still links.
+  // Shift proposes a move, which the platform may settle on whatever the
+  // list answers (a Wayland compositor does): refused whole.
   DragOutcome outcome = Drag(list, kEveryAction, Qt::ShiftModifier);
+  EXPECT_FALSE(outcome.enterAccepted);
+  EXPECT_FALSE(outcome.dropAccepted);
+  EXPECT_EQ(window.Model()->rowCount(), 0);
+  outcome = Drag(list, Qt::CopyAction | Qt::MoveAction, Qt::ShiftModifier);
+  EXPECT_FALSE(outcome.dropAccepted);
+  EXPECT_EQ(window.Model()->rowCount(), 0);
+  // Without it the list links.
+  outcome = Drag(list, kEveryAction);
   EXPECT_EQ(outcome.enterAction, Qt::LinkAction);
   EXPECT_EQ(outcome.dropAction, Qt::LinkAction);
   // A source without link (Wayland) gets copy.
   window.DeleteAllRows();
   window.Dialog().m_files.clear();
-  outcome = Drag(list, Qt::CopyAction | Qt::MoveAction, Qt::ShiftModifier);
+  outcome = Drag(list, Qt::CopyAction | Qt::MoveAction);
   EXPECT_EQ(outcome.enterAction, Qt::CopyAction);
   EXPECT_EQ(outcome.dropAction, Qt::CopyAction);
   EXPECT_EQ(window.Model()->rowCount(), 1);
@@ -251,6 +260,28 @@ TEST_F(MainWindow, TheAnswerIsNeverTheMoveAction) {
   outcome = Drag(list, Qt::MoveAction);
   EXPECT_FALSE(outcome.enterAccepted);
   EXPECT_FALSE(outcome.dropAccepted);
+  EXPECT_EQ(window.Model()->rowCount(), 0);
+}
+
+TEST_F(MainWindow, MessageOfARefusedDropComesAfterTheDropHasBeenAnswered) {
+  TempDir dir;
+  dir.MakeDir("sub");
+  bool dropAnswered = false;
+  bool shownAfterTheDrop = false;
+  QString text;
+  OnNextModal([&](QWidget* modal) {
+    shownAfterTheDrop = dropAnswered;
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(box, nullptr);
+    text = box->text();
+    box->button(QMessageBox::Ok)->click();
+  });
+  const DragOutcome outcome = Drag(FileUri(dir.BytesOf("sub")) + "\r\n", kEveryAction);
+  dropAnswered = true;
+  EXPECT_TRUE(outcome.dropAccepted);  // the drop itself is taken; the logic refuses it
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !text.isEmpty(); }, 10000));
+  EXPECT_TRUE(shownAfterTheDrop);
+  EXPECT_EQ(text, Q(str::kNoDirectories));
   EXPECT_EQ(window.Model()->rowCount(), 0);
 }
 
