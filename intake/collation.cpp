@@ -113,32 +113,41 @@ const NameCollator& NameCollator::Default() {
 
 int NameCollator::Compare(std::u16string_view a, std::u16string_view b) const {
   if (m_collator != nullptr) {
-    const UCollationResult r = ucol_strcoll(
-        m_collator, reinterpret_cast<const UChar*>(a.data()), static_cast<int32_t>(a.size()),
-        reinterpret_cast<const UChar*>(b.data()), static_cast<int32_t>(b.size()));
-    if (r == UCOL_LESS) return -1;
-    if (r == UCOL_GREATER) return 1;
+    // Made from the sort keys, not with ucol_strcoll: the two disagree in
+    // ICU 72 under a tailored locale such as ja for non-ASCII digits
+    // (U+0661 U+0661 against U+0661 'A': ucol_strcoll skips the common
+    // prefix and then reads the second U+0661 as a number of its own). The
+    // key reads the whole digit run, as the root locale and ASCII digits do,
+    // and it is what the plan check, the engine and the list's order use, so
+    // every comparison of names follows it.
+    std::string keyA;
+    std::string keyB;
+    AppendCollationKey(a, &keyA);
+    AppendCollationKey(b, &keyB);
+    if (const int c = keyA.compare(keyB); c != 0) return c < 0 ? -1 : 1;
   }
   return CompareUpperUnits(a, b);
 }
 
-void NameCollator::AppendKey(std::u16string_view name, std::string* key) const {
-  if (m_collator != nullptr) {
-    // An ICU sort key has no zero byte inside and ends in one, so it is
-    // self-delimiting and orders exactly as ucol_strcoll.
-    const auto* text = reinterpret_cast<const UChar*>(name.data());
-    const auto length = static_cast<int32_t>(name.size());
-    const std::size_t start = key->size();
-    key->resize(start + 64);
-    int32_t needed = ucol_getSortKey(m_collator, text, length,
-                                     reinterpret_cast<uint8_t*>(key->data() + start), 64);
-    if (needed > 64) {
-      key->resize(start + static_cast<std::size_t>(needed));
-      needed = ucol_getSortKey(m_collator, text, length,
-                               reinterpret_cast<uint8_t*>(key->data() + start), needed);
-    }
+void NameCollator::AppendCollationKey(std::u16string_view name, std::string* key) const {
+  // An ICU sort key has no zero byte inside and ends in one, so it is
+  // self-delimiting.
+  const auto* text = reinterpret_cast<const UChar*>(name.data());
+  const auto length = static_cast<int32_t>(name.size());
+  const std::size_t start = key->size();
+  key->resize(start + 64);
+  int32_t needed = ucol_getSortKey(m_collator, text, length,
+                                   reinterpret_cast<uint8_t*>(key->data() + start), 64);
+  if (needed > 64) {
     key->resize(start + static_cast<std::size_t>(needed));
+    needed = ucol_getSortKey(m_collator, text, length,
+                             reinterpret_cast<uint8_t*>(key->data() + start), needed);
   }
+  key->resize(start + static_cast<std::size_t>(needed));
+}
+
+void NameCollator::AppendKey(std::u16string_view name, std::string* key) const {
+  if (m_collator != nullptr) AppendCollationKey(name, key);
   AppendUpperUnits(name, key);
 }
 

@@ -30,18 +30,22 @@ class NameCollator {
   // The collator of the process's environment, made on first use.
   static const NameCollator& Default();
 
-  // -1, 0 or +1.
+  // -1, 0 or +1: the order of the keys below, by construction.
   int Compare(std::u16string_view a, std::u16string_view b) const;
 
   // Appends a key whose bytewise order is Compare's order; two keys are equal
-  // exactly when Compare gives 0. The key is self-delimiting, so keys of
-  // several runs can be concatenated. Compute keys once per call of an
+  // exactly when Compare gives 0. (The collation part is ICU's sort key,
+  // which ucol_strcoll does not always agree with; Compare follows the key.) The key is
+  // self-delimiting, so keys of several runs can be concatenated. Compute keys once per call of an
   // algorithm; never keep them across runs (the locale's tables belong to
   // the system).
   void AppendKey(std::u16string_view name, std::string* key) const;
   std::string Key(std::u16string_view name) const;
 
  private:
+  // ICU's sort key alone, without the upper-cased units.
+  void AppendCollationKey(std::u16string_view name, std::string* key) const;
+
   UCollator* m_collator = nullptr;
 };
 

@@ -20,7 +20,10 @@ QUILLON_BUILD_PACKAGES=(build-essential cmake pkg-config libicu-dev libgtest-dev
   libbenchmark-dev qt6-base-dev qt6-qpa-plugins libgl-dev shared-mime-info
   # An exFAT image mounted through FUSE lets the tests prove case-only renames
   # on a file system that ignores case (skipped where mounting is not allowed).
-  exfatprogs exfat-fuse)
+  exfatprogs exfat-fuse
+  # libFuzzer targets of the parsers (scripts/fuzz.sh): clang and its
+  # sanitizer and fuzzer runtimes.
+  clang libclang-rt-14-dev)
 
 # What running the window needs besides: a Japanese font for the dialog font,
 # the X11 and Wayland platform plugins, icons for file types, and xdg-open.
