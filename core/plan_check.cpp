@@ -123,7 +123,7 @@ bool CQuillonDlg::CheckRenamePlan(const std::vector<std::u16string>& sources,
   // entries read so far, and the lookups below find the rest.
   std::unique_ptr<DirectoryHandle> directory = m_fileSystem.OpenDirectory(m_directory);
   std::vector<std::u16string> listing;
-  if (directory) directory->List(&listing);
+  const bool complete = directory && directory->List(&listing);
   std::sort(listing.begin(), listing.end());
   const ExactMatch match = MatchExactly(listing, sources);
 
@@ -165,7 +165,10 @@ bool CQuillonDlg::CheckRenamePlan(const std::vector<std::u16string>& sources,
       keyed(aliases.size(), [&](std::size_t i) { return aliases[i]; });
   std::vector<KeyedName> candidates =
       keyed(targets.size(), [](std::size_t i) { return static_cast<std::int32_t>(i); });
-  if (!aliasNames.empty()) {
+  // In a partial listing a source may lack its entry only because that was
+  // not read, and the entry of its name is then a twin, another file: kept
+  // among the others it can only block a target, never let one through.
+  if (complete && !aliasNames.empty()) {
     std::sort(others.begin(), others.end(), KeyLess);
     ConsumeAliasedEntries(std::move(aliasNames), &others);
   }
