@@ -14,6 +14,9 @@
 
 namespace quillon {
 
+// Where the keyboard focus is when Enter reaches the dialog.
+enum class FocusArea { kNameField, kFileList, kOther };
+
 class CQuillonDlg {
  public:
   // Both ports must outlive the dialog.
@@ -28,8 +31,10 @@ class CQuillonDlg {
   // A drop of full paths, in the order the source delivered them. Taken whole
   // or refused whole with a message.
   void OnFilesDropped(const std::vector<std::u16string>& paths);
-  // Merges new entries into m_files in natural order; true when at least one
-  // file was added (as opposed to replacing a listed one).
+  // Merges new entries into m_files in natural order, names that differ only
+  // in case by their code units. A row is one file: spellings the directory
+  // shows to be one file become one row, under the entry's own spelling.
+  // True when the names of the rows changed (a file added, a row spelt anew).
   bool MergeEntries(std::vector<std::shared_ptr<CFileNameX>> entries);
 
   // --- Refresh and reset ---------------------------------------------------
@@ -43,12 +48,45 @@ class CQuillonDlg {
   // m_invalid and shows at most one message. True when the names passed.
   bool ValidateNewNames();
 
+  // How the targets of a plan may meet each other.
+  enum class TargetsAre {
+    // New names: two that differ only in letter case clash, so that no such
+    // twins are ever created.
+    kNew,
+    // The names the files bore before: twins that existed side by side
+    // (a.txt and A.TXT where case is told apart) may come back.
+    kFormer,
+  };
   // Checks a plan against one listing of m_directory. Fills `missing` with
   // the rows whose source is not there and `duplicates` with the rows whose
-  // target clashes; true when both stay empty.
+  // target clashes with another file, or with another target; true when both
+  // stay empty.
   bool CheckRenamePlan(const std::vector<std::u16string>& sources,
                        const std::vector<std::u16string>& targets, std::vector<int>* duplicates,
-                       std::vector<int>* missing);
+                       std::vector<int>* missing, TargetsAre targetsAre = TargetsAre::kNew);
+
+  // --- The list's commands ------------------------------------------------------
+  // Places the names on the clipboard, each followed by CR LF; a clipboard
+  // that refuses them gets a message.
+  void CopyNameList(const std::vector<std::u16string_view>& names);
+  // One of the four copy commands: old or new names, with or without
+  // extension, of every row.
+  void OnCopyNameList(MenuCommand command);
+  // Replaces every new name by a line of the clipboard's text, or refuses
+  // the whole list with a message when it does not fit the rows.
+  void PasteNewNames();
+  // Removes the selected rows; with none left the list is reset.
+  void DeleteSelectedRows();
+  // Opens each selected row's file (its new name once executed) with the
+  // desktop's default application.
+  void OpenSelectedFiles();
+  // Whether a menu item is enabled, given what only the window knows.
+  bool IsMenuCommandEnabled(MenuCommand command, bool clipboardHasText, bool rowsSelected) const;
+  // A command chosen from the list's menu; does nothing when it is not
+  // enabled at that moment.
+  void OnMenuCommand(MenuCommand command);
+  // Enter: generates in the name field, opens in the list, nothing elsewhere.
+  void OnOK(FocusArea focus);
 
   // --- Execution and undo ----------------------------------------------------
   void OnExecute();
@@ -72,6 +110,9 @@ class CQuillonDlg {
   bool IsExecutedDirectory();
 
   void RebuildRows();
+  // Scrolls to the first row whose new name did not take effect.
+  void ShowFirstFailedRow(const std::vector<std::u16string>& currentNames,
+                          const std::vector<std::u16string>& targets);
 
   // --- Rename engine (one run = one RunRenames call) --------------------------
   using RenameItems = std::vector<std::shared_ptr<DORENAMEITEM>>;

@@ -21,7 +21,7 @@ bool CQuillonDlg::OnUndo() {
   // The same names in another directory put at the same path are no way
   // back either.
   if (sources.size() != targets.size() || !IsExecutedDirectory() ||
-      !CheckRenamePlan(sources, targets, &duplicates, &missing)) {
+      !CheckRenamePlan(sources, targets, &duplicates, &missing, TargetsAre::kFormer)) {
     m_dialog.ShowMessage(str::kDirectoryChanged);
     return false;
   }
@@ -31,6 +31,7 @@ bool CQuillonDlg::OnUndo() {
   m_requiredDirectory = m_executedDirectory;
   const bool succeeded = RunRenames(sources, targets, &scratch);
   m_requiredDirectory.reset();
+  if (!succeeded) ShowFirstFailedRow(scratch, targets);
   m_dialog.ShowMessage(succeeded ? str::kRestored : str::kSomeNotRestored);
   m_executed = false;
   UpdateControls();

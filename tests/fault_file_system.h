@@ -62,7 +62,7 @@ class FaultFileSystem : public FileSystem {
 
   // Record
   int opens = 0;
-  int lookups = 0;
+  int lookups = 0;  // LookUpName calls
   std::vector<MoveCall> moves;
 
  private:
