@@ -46,8 +46,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   testing::FakeDialog dialog;
   CQuillonDlg dlg(fileSystem, dialog);
   dlg.m_directory = u"/";
-  for (std::size_t row = 0; row < rows; ++row)
-    dlg.m_files.push_back(std::make_shared<CFileNameX>(u"f" + std::u16string(row + 1, u'x')));
+  std::vector<std::u16string> names;
+  for (std::size_t row = 0; row < rows; ++row) {
+    names.push_back(u"f" + std::u16string(row + 1, u'x'));
+    dlg.m_files.push_back(std::make_shared<CFileNameX>(names.back()));
+  }
+  dialog.SetRows(dlg.m_directory, names);
   dialog.nameField = fuzz::Units(fuzz::Bytes(data + 1, size - 1));
   const std::u16string& typed = dialog.nameField;
   dlg.GenerateNames();
