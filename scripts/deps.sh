@@ -20,7 +20,12 @@ QUILLON_BUILD_PACKAGES=(build-essential cmake pkg-config libicu-dev libgtest-dev
   libbenchmark-dev qt6-base-dev qt6-qpa-plugins libgl-dev shared-mime-info
   # An exFAT image mounted through FUSE lets the tests prove case-only renames
   # on a file system that ignores case (skipped where mounting is not allowed).
-  exfatprogs exfat-fuse)
+  exfatprogs exfat-fuse
+  # The desktop metadata validators and the Debian package's dependency scan.
+  appstream desktop-file-utils dpkg-dev
+  # The end-to-end test: a real X server, a small window manager, keyboard
+  # input, the clipboard and window properties.
+  xvfb openbox xdotool xclip x11-utils)
 
 # What running the window needs besides: a Japanese font for the dialog font,
 # the X11 and Wayland platform plugins, icons for file types, and xdg-open.
