@@ -1,0 +1,136 @@
+# A private X session for driving the real program by keyboard: Xvfb, a small
+# window manager, the program, and helpers that wait for what happens on the
+# display. Every process started here is remembered by its pid and stopped by
+# x_session_stop, which the caller runs from an EXIT trap.
+# Usage: source scripts/x_session.sh; x_session_start SCRATCH_DIR; ...
+
+XS_PIDS=()
+XS_DIR=""
+XS_MAIN=""
+QUILLON_PID=""
+
+# Runs "$@" until it succeeds, for at most 20 seconds; the short pause between
+# tries only spaces the checks, the condition is what is waited for.
+x_wait_until() {
+  local what=$1
+  shift
+  local deadline=$((SECONDS + 20))
+  until "$@" >/dev/null 2>&1; do
+    if [ "$SECONDS" -ge "$deadline" ]; then
+      echo "timed out waiting for $what" >&2
+      return 1
+    fi
+    sleep 0.05
+  done
+}
+
+x_session_start() {
+  XS_DIR=$1
+  mkdir -p "$XS_DIR/home"
+  # Xvfb writes the display number once it accepts connections.
+  mkfifo "$XS_DIR/displayfd"
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$XS_DIR/displayfd" \
+    >"$XS_DIR/xvfb.log" 2>&1 &
+  XS_PIDS+=($!)
+  local number=""
+  if ! read -r -t 20 number <"$XS_DIR/displayfd" || [ -z "$number" ]; then
+    echo "Xvfb did not start:" >&2
+    cat "$XS_DIR/xvfb.log" >&2
+    return 1
+  fi
+  export DISPLAY=":$number"
+  export HOME="$XS_DIR/home" XDG_CONFIG_HOME="$XS_DIR/home/.config"
+  export XDG_CACHE_HOME="$XS_DIR/home/.cache" XDG_DATA_HOME="$XS_DIR/home/.local/share"
+  export XDG_RUNTIME_DIR="$XS_DIR/runtime"
+  mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+  unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS
+  export QT_QPA_PLATFORM=xcb
+  openbox --sm-disable >"$XS_DIR/openbox.log" 2>&1 &
+  XS_PIDS+=($!)
+  x_wait_until "the window manager" x_wm_ready
+}
+
+x_wm_ready() {
+  xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'
+}
+
+# Starts the program with the given arguments and waits until its main window
+# is shown and has the keyboard focus.
+x_start_quillon() {
+  local binary=$1
+  shift
+  "$binary" "$@" >"$XS_DIR/quillon.log" 2>&1 &
+  QUILLON_PID=$!
+  XS_PIDS+=("$QUILLON_PID")
+  x_wait_until "the main window" x_find_main
+  XS_MAIN=$(x_find_main)
+  x_activate_main
+}
+
+x_find_main() {
+  local id
+  id=$(xdotool search --onlyvisible --pid "$QUILLON_PID" --name '^クイロン$' | head -n 1)
+  [ -n "$id" ] && echo "$id"
+}
+
+x_activate_main() {
+  x_wait_until "the main window to take the focus" x_main_is_active_or_activate
+}
+
+x_main_is_active_or_activate() {
+  [ "$(xdotool getactivewindow 2>/dev/null)" = "$XS_MAIN" ] && return 0
+  xdotool windowactivate "$XS_MAIN" 2>/dev/null
+  return 1
+}
+
+# The active window when it is one of the program's windows other than the
+# main window: a message box or another dialog.
+x_active_dialog() {
+  local id
+  id=$(xdotool getactivewindow 2>/dev/null) || return 1
+  [ -n "$id" ] && [ "$id" != "$XS_MAIN" ] || return 1
+  [ "$(xdotool getwindowpid "$id" 2>/dev/null)" = "$QUILLON_PID" ] || return 1
+  echo "$id"
+}
+
+# Waits for the program's message box, presses its default button (OK), and
+# waits until the box is gone and the main window has the focus again.
+x_confirm_message_box() {
+  x_wait_until "a message box" x_active_dialog
+  local box
+  box=$(x_active_dialog)
+  xdotool key Return
+  x_wait_until "the message box to close" x_window_gone "$box"
+  x_activate_main
+}
+
+x_window_gone() {
+  ! xdotool getwindowname "$1"
+}
+
+x_keys() {
+  xdotool key --clearmodifiers "$@"
+}
+
+x_type() {
+  xdotool type --clearmodifiers "$1"
+}
+
+# Stops every process started here, the last started first, and waits for each.
+x_session_stop() {
+  local i pid
+  for ((i = ${#XS_PIDS[@]} - 1; i >= 0; i--)); do
+    pid=${XS_PIDS[i]}
+    kill -TERM "$pid" 2>/dev/null || continue
+    x_wait_until "process $pid to end" x_process_gone "$pid" || kill -KILL "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null || true
+  done
+  XS_PIDS=()
+}
+
+# Ended: no such process, or a zombie waiting for `wait`.
+x_process_gone() {
+  local state
+  state=$(ps -o stat= -p "$1") || return 0
+  [[ $state == Z* ]]
+}

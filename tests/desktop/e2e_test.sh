@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# The real program in a real X server, driven by the keyboard only: files of a
+# scratch directory given as arguments, a first name typed, Enter to generate,
+# "実行" pressed, the message box confirmed, every file checked on disk under
+# its numbered name with its content; then "元に戻す" and every file back.
+# Usage: e2e_test.sh QUILLON_BINARY
+set -euo pipefail
+binary=$(realpath "$1")
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../../scripts/x_session.sh"
+
+scratch=$(mktemp -d)
+cleanup() {
+  x_session_stop
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  echo "--- files:" >&2
+  ls -A "$work" >&2 || true
+  echo "--- program output:" >&2
+  cat "$XS_DIR/quillon.log" >&2 || true
+  exit 1
+}
+
+# Checks that each of `names` holds the content written under the name of the
+# same position in `originals`, and that the directory holds nothing else but
+# the file that was not given.
+expect_files() {
+  local i
+  for ((i = 0; i < ${#originals[@]}; i++)); do
+    [ -f "$work/${names[i]}" ] || fail "missing ${names[i]}"
+    [ "$(cat "$work/${names[i]}")" = "content of ${originals[i]}" ] ||
+      fail "${names[i]} does not hold the content of ${originals[i]}"
+  done
+  local count
+  count=$(find "$work" -mindepth 1 -maxdepth 1 | wc -l)
+  [ "$count" = $((${#originals[@]} + 1)) ] || fail "$count entries in the directory"
+  [ "$(cat "$work/bystander.txt")" = "not given" ] || fail "bystander.txt changed"
+}
+
+work="$scratch/files"
+mkdir "$work"
+# Natural order: "a 2" before "a 10"; a space and a Japanese name on the way.
+originals=("a 2.txt" "a 10.txt" "b.jpg" "日記.md")
+for name in "${originals[@]}"; do printf 'content of %s' "$name" >"$work/$name"; done
+printf 'not given' >"$work/bystander.txt"
+
+x_session_start "$scratch"
+# Relative arguments, resolved against the working directory.
+cd "$work"
+x_start_quillon "$binary" "${originals[@]}"
+cd "$scratch"
+
+# Focus starts on the list; Tab reaches the name field.
+x_keys Tab
+x_type "trip_001"
+x_keys Return
+# Name field -> "連番生成" -> "実行".
+x_keys Tab Tab space
+x_confirm_message_box
+names=("trip_001.txt" "trip_002.txt" "trip_003.jpg" "trip_004.md")
+expect_files
+
+# With the execution in force only the directory field, "リセット" and
+# "元に戻す" take the focus; it now rests on the directory field.
+x_keys Tab Tab space
+x_confirm_message_box
+names=("${originals[@]}")
+expect_files
+
+echo "end to end: renamed and undone"
