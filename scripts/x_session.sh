@@ -112,8 +112,10 @@ x_keys() {
   xdotool key --clearmodifiers "$@"
 }
 
+# Types text; xdotool reads it in the C library's locale, so that locale must
+# know UTF-8 whatever the program is given.
 x_type() {
-  xdotool type --clearmodifiers "$1"
+  LC_ALL=C.UTF-8 xdotool type --clearmodifiers "$1"
 }
 
 # Stops every process started here, the last started first, and waits for each.
