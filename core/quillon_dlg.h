@@ -14,6 +14,9 @@
 
 namespace quillon {
 
+// Where the keyboard focus is when Enter reaches the dialog.
+enum class FocusArea { kNameField, kFileList, kOther };
+
 class CQuillonDlg {
  public:
   // Both ports must outlive the dialog.
@@ -50,6 +53,29 @@ class CQuillonDlg {
                        const std::vector<std::u16string>& targets, std::vector<int>* duplicates,
                        std::vector<int>* missing);
 
+  // --- The list's commands ------------------------------------------------------
+  // Places the names on the clipboard, each followed by CR LF; a clipboard
+  // that refuses them gets a message.
+  void CopyNameList(const std::vector<std::u16string_view>& names);
+  // One of the four copy commands: old or new names, with or without
+  // extension, of every row.
+  void OnCopyNameList(MenuCommand command);
+  // Replaces every new name by a line of the clipboard's text, or refuses
+  // the whole list with a message when it does not fit the rows.
+  void PasteNewNames();
+  // Removes the selected rows; with none left the list is reset.
+  void DeleteSelectedRows();
+  // Opens each selected row's file (its new name once executed) with the
+  // desktop's default application.
+  void OpenSelectedFiles();
+  // Whether a menu item is enabled, given what only the window knows.
+  bool IsMenuCommandEnabled(MenuCommand command, bool clipboardHasText, bool rowsSelected) const;
+  // A command chosen from the list's menu; does nothing when it is not
+  // enabled at that moment.
+  void OnMenuCommand(MenuCommand command);
+  // Enter: generates in the name field, opens in the list, nothing elsewhere.
+  void OnOK(FocusArea focus);
+
   // --- Execution and undo ----------------------------------------------------
   void OnExecute();
   bool OnUndo();
@@ -67,6 +93,9 @@ class CQuillonDlg {
 
  private:
   void RebuildRows();
+  // Scrolls to the first row whose new name did not take effect.
+  void ShowFirstFailedRow(const std::vector<std::u16string>& currentNames,
+                          const std::vector<std::u16string>& targets);
 
   // --- Rename engine (one run = one RunRenames call) --------------------------
   using RenameItems = std::vector<std::shared_ptr<DORENAMEITEM>>;

@@ -27,6 +27,7 @@ bool CQuillonDlg::OnUndo() {
   // m_currentNames keeps recording what the execution did.
   std::vector<std::u16string> scratch;
   const bool succeeded = RunRenames(sources, targets, &scratch);
+  if (!succeeded) ShowFirstFailedRow(scratch, targets);
   m_dialog.ShowMessage(succeeded ? str::kRestored : str::kSomeNotRestored);
   m_executed = false;
   UpdateControls();

@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -14,6 +15,7 @@
 #include <algorithm>
 
 #include "intake/drop_target_qt.h"
+#include "resources/menus.h"
 #include "resources/strings.h"
 #include "resources/templates.h"
 #include "shell/about_dlg.h"
@@ -81,9 +83,9 @@ void QuillonWindow::CreateControls() {
         m_model = new FileListModel(m_fileList);
         m_fileList->setModel(m_model);
         m_fileList->setIconSize(QSize(16, 16));
-        // The list's own menu comes with the row commands; until then a right
-        // click on it must not reach the window's menu.
-        m_fileList->setContextMenuPolicy(Qt::PreventContextMenu);
+        // The list has a menu of its own; a right click on it never reaches
+        // the window's background menu.
+        m_fileList->setContextMenuPolicy(Qt::CustomContextMenu);
         widget = m_fileList;
         break;
       }
@@ -131,10 +133,16 @@ void QuillonWindow::ConnectHandlers() {
   connect(button(ControlId::kRefresh), &QPushButton::clicked, this,
           [this] { m_dlg->RefreshList(); });
   connect(m_nameEdit, &QLineEdit::textChanged, this, [this] { m_dlg->UpdateControls(); });
-  // Enter in the name field generates the names. Enter in the list and in
-  // the directory field is not bound to anything, and the window is no
-  // dialog, so neither Enter nor Esc closes it.
-  connect(m_nameEdit, &QLineEdit::returnPressed, this, [this] { m_dlg->GenerateNames(); });
+  // Enter goes to the logic with the place it was pressed in; the window is
+  // no dialog, so neither Enter nor Esc closes it.
+  connect(m_nameEdit, &QLineEdit::returnPressed, this,
+          [this] { m_dlg->OnOK(FocusArea::kNameField); });
+  connect(m_fileList, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { ShowRowMenu(at); });
+  connect(m_fileList, &QAbstractItemView::doubleClicked, this,
+          [this] { m_dlg->OpenSelectedFiles(); });
+  m_fileList->installEventFilter(this);
+  m_directoryEdit->installEventFilter(this);
 
   auto* refresh = new QShortcut(QKeySequence(Qt::Key_F5), this);
   connect(refresh, &QShortcut::activated, this, [this] { m_dlg->RefreshList(); });
@@ -174,6 +182,44 @@ void QuillonWindow::contextMenuEvent(QContextMenuEvent* event) {
   menu.exec(event->globalPos());
 }
 
+bool QuillonWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+  const int key = static_cast<QKeyEvent*>(event)->key();
+  if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+    m_dlg->OnOK(FocusAreaOf(watched));
+    return true;
+  }
+  if (key == Qt::Key_Delete && watched == m_fileList) {
+    m_dlg->DeleteSelectedRows();
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+FocusArea QuillonWindow::FocusAreaOf(const QObject* widget) const {
+  if (widget == m_nameEdit) return FocusArea::kNameField;
+  if (widget == m_fileList) return FocusArea::kFileList;
+  return FocusArea::kOther;
+}
+
+void QuillonWindow::ShowRowMenu(const QPoint& atViewport) {
+  QMenu menu(this);
+  const bool clipboardHasText = HasClipboardText();
+  const bool rowsSelected = m_fileList->selectionModel()->hasSelection();
+  std::map<QAction*, MenuCommand> commands;
+  for (const menus::MenuItem& item : menus::kRowMenu) {
+    if (!item.command) {
+      menu.addSeparator();
+      continue;
+    }
+    QAction* action = menu.addAction(Q(item.text));
+    action->setEnabled(m_dlg->IsMenuCommandEnabled(*item.command, clipboardHasText, rowsSelected));
+    commands.emplace(action, *item.command);
+  }
+  QAction* chosen = menu.exec(m_fileList->viewport()->mapToGlobal(atViewport));
+  if (chosen != nullptr) m_dlg->OnMenuCommand(commands.at(chosen));
+}
+
 void QuillonWindow::ShowAbout() {
   CAboutDlg about(*this, this);
   about.exec();
@@ -183,15 +229,32 @@ void QuillonWindow::DropFiles(const std::vector<std::u16string>& paths) {
   if (!paths.empty() && m_fileList->AcceptsDrop()) m_dlg->OnFilesDropped(paths);
 }
 
+namespace {
+
+// A message box as every dialog of the program: Japanese button texts
+// whatever Qt's own translations say, and a fixed size without minimise and
+// maximise buttons.
+void PrepareMessageBox(QMessageBox& box) {
+  box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                     Qt::WindowCloseButtonHint);
+  if (QAbstractButton* ok = box.button(QMessageBox::Ok)) ok->setText(Q(str::kOkButton));
+  if (QAbstractButton* cancel = box.button(QMessageBox::Cancel))
+    cancel->setText(Q(str::kCancelButton));
+}
+
+}  // namespace
+
 void QuillonWindow::ShowMessage(std::u16string_view text) {
   QMessageBox box(QMessageBox::Warning, Q(str::kAppTitle), DisplayText(text), QMessageBox::Ok,
                   this);
+  PrepareMessageBox(box);
   box.exec();
 }
 
 bool QuillonWindow::AskOkCancel(std::u16string_view text) {
   QMessageBox box(QMessageBox::Warning, Q(str::kAppTitle), DisplayText(text),
                   QMessageBox::Ok | QMessageBox::Cancel, this);
+  PrepareMessageBox(box);
   box.setDefaultButton(QMessageBox::Ok);
   box.setEscapeButton(QMessageBox::Cancel);
   return box.exec() == QMessageBox::Ok;
@@ -216,6 +279,15 @@ void QuillonWindow::DeleteAllRows() {
 }
 void QuillonWindow::DeleteRow(int row) {
   m_model->RemoveRow(row);
+}
+
+void QuillonWindow::DeleteRows(const std::vector<int>& rows) {
+  m_model->RemoveRows(rows);
+}
+
+void QuillonWindow::EnsureRowVisible(int row) {
+  const QModelIndex index = m_model->index(row, 0);
+  if (index.isValid()) m_fileList->scrollTo(index);
 }
 
 void QuillonWindow::SetCellText(int row, int column, std::u16string_view text) {

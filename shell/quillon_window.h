@@ -40,6 +40,9 @@ class QuillonWindow : public QWidget, public DialogPort {
   void DropFiles(const std::vector<std::u16string>& paths);
   // Runs the About box modally.
   void ShowAbout();
+  // The list's context menu at a point of the list's viewport; returns once
+  // it is closed and the chosen command has run.
+  void ShowRowMenu(const QPoint& atViewport);
 
   // DialogPort
   void ShowMessage(std::u16string_view text) override;
@@ -49,6 +52,8 @@ class QuillonWindow : public QWidget, public DialogPort {
   void SetRows(std::u16string_view directory, std::vector<std::u16string> names) override;
   void DeleteAllRows() override;
   void DeleteRow(int row) override;
+  void DeleteRows(const std::vector<int>& rows) override;
+  void EnsureRowVisible(int row) override;
   void SetCellText(int row, int column, std::u16string_view text) override;
   void SetColumnTexts(int column, std::vector<std::u16string> texts) override;
   void ClearColumn(int column) override;
@@ -64,11 +69,14 @@ class QuillonWindow : public QWidget, public DialogPort {
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void CreateControls();
   void ConnectHandlers();
   std::optional<LayoutRect> ControlRect(int id) const;
+  // Where Enter was pressed, as the logic tells the places apart.
+  FocusArea FocusAreaOf(const QObject* widget) const;
 
   Opener& m_opener;
   PosixFileSystem m_fileSystem;
