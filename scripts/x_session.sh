@@ -108,6 +108,39 @@ x_window_gone() {
   ! xdotool getwindowname "$1"
 }
 
+# Opens the context menu of the focused widget with the Menu key and waits
+# until it is shown.
+x_open_menu() {
+  x_keys Menu
+  x_wait_until "the context menu" x_popup
+}
+
+# A shown window of the program that is neither the main window nor a dialog
+# the window manager gave the focus: a menu.
+x_popup() {
+  local id
+  for id in $(xdotool search --onlyvisible --class quillon 2>/dev/null); do
+    [ "$id" != "$XS_MAIN" ] && echo "$id" && return 0
+  done
+  return 1
+}
+
+x_no_popup() {
+  ! x_popup
+}
+
+# Puts the bytes of a file on the clipboard, held by an xclip process of ours,
+# and waits until the clipboard gives them back.
+x_set_clipboard() {
+  xclip -quiet -selection clipboard -i "$1" >/dev/null 2>&1 &
+  XS_PIDS+=($!)
+  x_wait_until "the clipboard" x_clipboard_holds "$1"
+}
+
+x_clipboard_holds() {
+  xclip -o -selection clipboard | cmp -s - "$1"
+}
+
 x_keys() {
   xdotool key --clearmodifiers "$@"
 }

@@ -3,9 +3,12 @@
 # scratch directory given as arguments, a first name typed, Enter to generate,
 # "実行" pressed, the message box confirmed, every file checked on disk under
 # its numbered name with its content; then "元に戻す" and every file back.
-# Usage: e2e_test.sh QUILLON_BINARY
+# The second case pastes a list of names (CR LF line ends) that swaps two
+# files, through the list's context menu.
+# Usage: e2e_test.sh QUILLON_BINARY number|paste
 set -euo pipefail
 binary=$(realpath "$1")
+case_name=$2
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/x_session.sh"
 
@@ -43,32 +46,59 @@ expect_files() {
 
 work="$scratch/files"
 mkdir "$work"
-# Natural order: "a 2" before "a 10"; a space and a Japanese name on the way.
-originals=("a 2.txt" "a 10.txt" "b.jpg" "日記.md")
-for name in "${originals[@]}"; do printf 'content of %s' "$name" >"$work/$name"; done
 printf 'not given' >"$work/bystander.txt"
-
 x_session_start "$scratch"
-# Relative arguments, resolved against the working directory.
-cd "$work"
-x_start_quillon "$binary" "${originals[@]}"
-cd "$scratch"
 
-# Focus starts on the list; Tab reaches the name field.
-x_keys Tab
-x_type "trip_001"
-x_keys Return
-# Name field -> "連番生成" -> "実行".
-x_keys Tab Tab space
-x_confirm_message_box
-names=("trip_001.txt" "trip_002.txt" "trip_003.jpg" "trip_004.md")
-expect_files
+number_and_undo() {
+  # Natural order: "a 2" before "a 10"; a space and a Japanese name on the way.
+  originals=("a 2.txt" "a 10.txt" "b.jpg" "日記.md")
+  for name in "${originals[@]}"; do printf 'content of %s' "$name" >"$work/$name"; done
+  # Relative arguments, resolved against the working directory.
+  cd "$work"
+  x_start_quillon "$binary" "${originals[@]}"
+  cd "$scratch"
 
-# With the execution in force only the directory field, "リセット" and
-# "元に戻す" take the focus; it now rests on the directory field.
-x_keys Tab Tab space
-x_confirm_message_box
-names=("${originals[@]}")
-expect_files
+  # Focus starts on the list; Tab reaches the name field.
+  x_keys Tab
+  x_type "trip_001"
+  x_keys Return
+  # Name field -> "連番生成" -> "実行".
+  x_keys Tab Tab space
+  x_confirm_message_box
+  names=("trip_001.txt" "trip_002.txt" "trip_003.jpg" "trip_004.md")
+  expect_files
 
-echo "end to end: renamed and undone"
+  # With the execution in force only the directory field, "リセット" and
+  # "元に戻す" take the focus; it now rests on the directory field.
+  x_keys Tab Tab space
+  x_confirm_message_box
+  names=("${originals[@]}")
+  expect_files
+  echo "end to end: renamed and undone"
+}
+
+paste_swap() {
+  originals=("x_1.txt" "x_2.txt")
+  for name in "${originals[@]}"; do printf 'content of %s' "$name" >"$work/$name"; done
+  printf 'x_2\r\nx_1\r\n' >"$scratch/names"
+  x_set_clipboard "$scratch/names"
+  x_start_quillon "$binary" "$work/x_1.txt" "$work/x_2.txt"
+
+  # On the list, with no row selected and no new names yet, the menu's
+  # enabled entries are the two copies of the old names and the paste.
+  x_open_menu
+  x_keys Down Down Down Return
+  x_wait_until "the menu to close" x_no_popup
+  # List -> name field -> ("連番生成" stays disabled with the field empty) -> "実行".
+  x_keys Tab Tab space
+  x_confirm_message_box
+  names=("x_2.txt" "x_1.txt")
+  expect_files
+  echo "end to end: pasted names swapped two files"
+}
+
+case "$case_name" in
+  number) number_and_undo ;;
+  paste) paste_swap ;;
+  *) fail "unknown case $case_name" ;;
+esac
