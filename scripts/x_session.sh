@@ -165,7 +165,8 @@ x_session_stop() {
 
 # Ended: no such process, or a zombie waiting for `wait`.
 x_process_gone() {
-  local state
-  state=$(ps -o stat= -p "$1") || return 0
-  [[ $state == Z* ]]
+  local stat
+  stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 0
+  # The state follows the command name, which is in parentheses.
+  [[ ${stat##*) } == Z* ]]
 }
