@@ -13,18 +13,23 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/x_session.sh"
 
 scratch=$(mktemp -d)
+work="$scratch/files"
+# On any failure, a timed-out wait included, what the directory and the
+# program said; then every process is stopped and the scratch removed.
 cleanup() {
+  if [ "$1" != 0 ]; then
+    echo "--- files:" >&2
+    ls -A "$work" >&2 || true
+    echo "--- program output:" >&2
+    cat "$scratch/quillon.log" >&2 || true
+  fi
   x_session_stop
   rm -rf "$scratch"
 }
-trap cleanup EXIT
+trap 'cleanup $?' EXIT
 
 fail() {
   echo "FAIL: $*" >&2
-  echo "--- files:" >&2
-  ls -A "$work" >&2 || true
-  echo "--- program output:" >&2
-  cat "$XS_DIR/quillon.log" >&2 || true
   exit 1
 }
 
@@ -44,7 +49,6 @@ expect_files() {
   [ "$(cat "$work/bystander.txt")" = "not given" ] || fail "bystander.txt changed"
 }
 
-work="$scratch/files"
 mkdir "$work"
 printf 'not given' >"$work/bystander.txt"
 x_session_start "$scratch"
