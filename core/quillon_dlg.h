@@ -31,8 +31,10 @@ class CQuillonDlg {
   // A drop of full paths, in the order the source delivered them. Taken whole
   // or refused whole with a message.
   void OnFilesDropped(const std::vector<std::u16string>& paths);
-  // Merges new entries into m_files in natural order; true when at least one
-  // file was added (as opposed to replacing a listed one).
+  // Merges new entries into m_files in natural order, names that differ only
+  // in case by their code units. A row is one file: spellings the directory
+  // shows to be one file become one row, under the entry's own spelling.
+  // True when the names of the rows changed (a file added, a row spelt anew).
   bool MergeEntries(std::vector<std::shared_ptr<CFileNameX>> entries);
 
   // --- Refresh and reset ---------------------------------------------------

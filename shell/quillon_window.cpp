@@ -51,8 +51,10 @@ QuillonWindow::QuillonWindow(Opener& opener, QWidget* parent) : QWidget(parent),
                   [this](int id) { return ControlRect(id); });
 
   // 120 horizontal dialog units: thirty times the average character width.
+  // The last column takes what is left, so that no scroll bar appears while
+  // the columns fit.
   const int columnWidth = m_units.X(kColumnWidthUnits);
-  for (int column = 0; column < 3; ++column) m_fileList->setColumnWidth(column, columnWidth);
+  for (int column = 0; column < 2; ++column) m_fileList->setColumnWidth(column, columnWidth);
 
   m_fileList->SetDropTarget(std::make_unique<CQLDropTarget>(m_fileList));
   m_fileList->SetDropHandler(
