@@ -27,18 +27,7 @@ x_wait_until() {
 x_session_start() {
   XS_DIR=$1
   mkdir -p "$XS_DIR/home"
-  # Xvfb writes the display number once it accepts connections.
-  mkfifo "$XS_DIR/displayfd"
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$XS_DIR/displayfd" \
-    >"$XS_DIR/xvfb.log" 2>&1 &
-  XS_PIDS+=($!)
-  local number=""
-  if ! read -r -t 20 number <"$XS_DIR/displayfd" || [ -z "$number" ]; then
-    echo "Xvfb did not start:" >&2
-    cat "$XS_DIR/xvfb.log" >&2
-    return 1
-  fi
-  export DISPLAY=":$number"
+  x_start_server || return 1
   export HOME="$XS_DIR/home" XDG_CONFIG_HOME="$XS_DIR/home/.config"
   export XDG_CACHE_HOME="$XS_DIR/home/.cache" XDG_DATA_HOME="$XS_DIR/home/.local/share"
   export XDG_RUNTIME_DIR="$XS_DIR/runtime"
@@ -50,8 +39,48 @@ x_session_start() {
   x_wait_until "the window manager" x_wm_ready
 }
 
+# Starts Xvfb on a display number of its own: the server takes the display's
+# lock file, so that servers started at the same moment (other tests,
+# xvfb-run) never share a number. (-displayfd would tell when it is ready, but
+# it makes Xvfb skip the lock file.) A number in use makes Xvfb end at once;
+# then another one is tried.
+x_start_server() {
+  local attempt number pid
+  for ((attempt = 0; attempt < 20; attempt++)); do
+    number=$((100 + RANDOM % 800))
+    if [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ]; then continue; fi
+    # -noreset: a server resets when its last client leaves, and refuses
+    # connections meanwhile; the readiness check below is such a client.
+    Xvfb ":$number" -screen 0 1280x800x24 -nolisten tcp -noreset >"$XS_DIR/xvfb.log" 2>&1 &
+    pid=$!
+    XS_PIDS+=("$pid")
+    x_wait_until "the X server" x_server_settled "$number" "$pid" || return 1
+    if ! x_process_gone "$pid"; then
+      export DISPLAY=":$number"
+      return 0
+    fi
+    wait "$pid" 2>/dev/null || true
+    unset 'XS_PIDS[-1]'
+  done
+  echo "Xvfb did not start:" >&2
+  cat "$XS_DIR/xvfb.log" >&2
+  return 1
+}
+
+# The server has ended, or it holds the display's lock and answers there.
+x_server_settled() {
+  x_process_gone "$2" && return 0
+  [ "$(tr -d ' \n' <"/tmp/.X$1-lock")" = "$2" ] && xprop -display ":$1" -root
+}
+
+# Openbox announces itself before its event loop runs, and a window shown in
+# between was seen never to be mapped. A request it answers proves the loop
+# runs: the number of desktops, asked again until it changes.
 x_wm_ready() {
-  xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'
+  xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || return 1
+  [ "$(xdotool get_num_desktops)" = 1 ] && return 0
+  xdotool set_num_desktops 1
+  return 1
 }
 
 # Starts the program with the given arguments and waits until its main window

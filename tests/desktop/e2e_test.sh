@@ -22,6 +22,16 @@ cleanup() {
     ls -A "$work" >&2 || true
     echo "--- program output:" >&2
     cat "$scratch/quillon.log" >&2 || true
+    echo "--- X server and window manager output:" >&2
+    cat "$scratch/xvfb.log" "$scratch/openbox.log" >&2 || true
+    if [ -n "$QUILLON_PID" ]; then
+      echo "--- program running: $(x_process_gone "$QUILLON_PID" && echo no || echo yes)" >&2
+    fi
+    echo "--- the program's windows:" >&2
+    local window
+    for window in $(xdotool search --class quillon 2>/dev/null); do
+      xwininfo -id "$window" | grep -E 'xwininfo|Map State' >&2 || true
+    done
   fi
   x_session_stop
   rm -rf "$scratch"
