@@ -33,12 +33,11 @@ std::wstring FinalPathOf(HANDLE handle) {
 
 DWORD VolumeMaxComponentLength(HANDLE handle, const std::wstring& path) {
   DWORD maxComponent = 0;
-  if (::GetVolumeInformationByHandleW(handle, nullptr, 0, nullptr, &maxComponent, nullptr,
-                                      nullptr, 0))
+  if (::GetVolumeInformationByHandleW(handle, nullptr, 0, nullptr, &maxComponent, nullptr, nullptr,
+                                      0))
     return maxComponent;
   std::wstring root(path.size() + 1, L'\0');
-  if (!::GetVolumePathNameW(path.c_str(), root.data(), static_cast<DWORD>(root.size())))
-    return 0;
+  if (!::GetVolumePathNameW(path.c_str(), root.data(), static_cast<DWORD>(root.size()))) return 0;
   root.resize(root.find(L'\0'));
   if (!::GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, &maxComponent, nullptr, nullptr,
                                0))
@@ -159,8 +158,7 @@ EntryType Win32FileSystem::GetEntryType(std::u16string_view path) {
   if (extended.empty()) return EntryType::kUnreadable;
   const DWORD attributes = ::GetFileAttributesW(extended.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return EntryType::kUnreadable;
-  return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryType::kDirectory
-                                                 : EntryType::kNonDirectory;
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryType::kDirectory : EntryType::kNonDirectory;
 }
 
 std::unique_ptr<DirectoryHandle> Win32FileSystem::OpenDirectory(std::u16string_view path) {

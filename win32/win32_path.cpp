@@ -17,7 +17,9 @@ constexpr std::wstring_view kExtendedPrefix = L"\\\\?\\";
 constexpr std::wstring_view kDevicePrefix = L"\\\\.\\";
 constexpr std::wstring_view kUncPrefix = L"\\\\?\\UNC\\";
 
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+bool IsSeparator(wchar_t c) {
+  return c == L'\\' || c == L'/';
+}
 
 // What the system makes of a path when it is passed without the prefix:
 // absolute, '/' turned into '\', "." and ".." resolved. Empty on failure.
@@ -49,7 +51,9 @@ std::wstring WithPrefix(const std::wstring& full) {
 
 }  // namespace
 
-std::wstring ToWide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
+std::wstring ToWide(std::u16string_view text) {
+  return std::wstring(text.begin(), text.end());
+}
 
 std::u16string FromWide(std::wstring_view text) {
   return std::u16string(text.begin(), text.end());
@@ -77,8 +81,8 @@ std::wstring ToExtendedPath(std::u16string_view path) {
   // examine or move a different entry than the one named.
   const std::size_t separator = wide.find_last_of(L"\\/");
   const std::wstring tail = separator == std::wstring::npos ? wide : wide.substr(separator + 1);
-  const bool keepTail = !tail.empty() && tail != L"." && tail != L".." &&
-                        tail.find(L':') == std::wstring::npos;
+  const bool keepTail =
+      !tail.empty() && tail != L"." && tail != L".." && tail.find(L':') == std::wstring::npos;
   if (!keepTail) return WithPrefix(FullPath(wide));
 
   const std::wstring head =

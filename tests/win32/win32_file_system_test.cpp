@@ -19,7 +19,8 @@ using Contents = std::map<std::u16string, std::string>;
 class Win32FileSystemTest : public ::testing::Test {
  protected:
   std::unique_ptr<DirectoryHandle> Open(std::u16string_view relative = u"") {
-    auto handle = m_fs.OpenDirectory(relative.empty() ? m_folder.Path() : m_folder.PathOf(relative));
+    auto handle =
+        m_fs.OpenDirectory(relative.empty() ? m_folder.Path() : m_folder.PathOf(relative));
     EXPECT_NE(handle, nullptr);
     return handle;
   }
@@ -35,9 +36,9 @@ class Win32FileSystemTest : public ::testing::Test {
 };
 
 TEST_F(Win32FileSystemTest, ListsEveryEntryByItsExactName) {
-  const std::vector<std::u16string> files = {
-      u"a.jpg", u"写真_001.jpg", u"𠮷野家 の メニュー.txt", u"😀.png", u"no extension",
-      u".hidden", u"CON.txt"};
+  const std::vector<std::u16string> files = {u"a.jpg",  u"写真_001.jpg", u"𠮷野家 の メニュー.txt",
+                                             u"😀.png",  u"no extension", u".hidden",
+                                             u"CON.txt"};
   for (const auto& name : files) ASSERT_TRUE(m_folder.Write(name)) << Utf8(name);
   ASSERT_TRUE(m_folder.MakeDir(u"sub"));
   ASSERT_TRUE(m_folder.Write(u"sub\\inner.jpg"));
@@ -77,8 +78,7 @@ TEST_F(Win32FileSystemTest, EntryTypeFollowsTheAttributes) {
       {m_folder.PathOf(std::u16string(u"file.txt\0x", 10)), EntryType::kUnreadable},
       {u"", EntryType::kUnreadable},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(m_fs.GetEntryType(c.path), c.type) << Utf8(c.path);
+  for (const auto& c : cases) EXPECT_EQ(m_fs.GetEntryType(c.path), c.type) << Utf8(c.path);
 }
 
 TEST_F(Win32FileSystemTest, LinksCountByTheirOwnAttributes) {
@@ -92,8 +92,8 @@ TEST_F(Win32FileSystemTest, LinksCountByTheirOwnAttributes) {
     GTEST_SKIP() << "Wine reports a symbolic link as made without making it";
   ASSERT_TRUE(::CreateSymbolicLinkW(m_folder.Extended(u"folder link").c_str(), L"target",
                                     unprivileged | SYMBOLIC_LINK_FLAG_DIRECTORY));
-  ASSERT_TRUE(::CreateSymbolicLinkW(m_folder.Extended(u"dangling").c_str(), L"nowhere.txt",
-                                    unprivileged));
+  ASSERT_TRUE(
+      ::CreateSymbolicLinkW(m_folder.Extended(u"dangling").c_str(), L"nowhere.txt", unprivileged));
   EXPECT_EQ(m_fs.GetEntryType(m_folder.PathOf(u"file link")), EntryType::kNonDirectory);
   EXPECT_EQ(m_fs.GetEntryType(m_folder.PathOf(u"folder link")), EntryType::kDirectory);
   EXPECT_EQ(m_fs.GetEntryType(m_folder.PathOf(u"dangling")), EntryType::kNonDirectory);
@@ -107,12 +107,9 @@ TEST_F(Win32FileSystemTest, OpensOnlyDirectories) {
     std::u16string path;
     bool opens;
   } cases[] = {
-      {m_folder.PathOf(u"フォルダ"), true},
-      {m_folder.PathOf(u"フォルダ\\"), true},
-      {m_folder.PathOf(u"フォルダ/."), true},
-      {m_folder.PathOf(u"file.txt"), false},
-      {m_folder.PathOf(u"missing"), false},
-      {u"", false},
+      {m_folder.PathOf(u"フォルダ"), true},   {m_folder.PathOf(u"フォルダ\\"), true},
+      {m_folder.PathOf(u"フォルダ/."), true}, {m_folder.PathOf(u"file.txt"), false},
+      {m_folder.PathOf(u"missing"), false},   {u"", false},
   };
   for (const auto& c : cases) {
     auto directory = m_fs.OpenDirectory(c.path);
@@ -175,7 +172,10 @@ TEST_F(Win32FileSystemTest, MovesNeverReplaceAndCarryTheContent) {
        {},
        {{u"a.jpg", u"写真_𠮷_😀.jpg", kMoved}},
        {{u"写真_𠮷_😀.jpg", "a.jpg"}}},
-      {"case only", {u"photo.jpg"}, {}, {{u"photo.jpg", u"PHOTO.Jpg", kMoved}},
+      {"case only",
+       {u"photo.jpg"},
+       {},
+       {{u"photo.jpg", u"PHOTO.Jpg", kMoved}},
        {{u"PHOTO.Jpg", "photo.jpg"}}},
       {"onto a file",
        {u"a.jpg", u"b.jpg"},
@@ -192,16 +192,25 @@ TEST_F(Win32FileSystemTest, MovesNeverReplaceAndCarryTheContent) {
        {u"b.jpg"},
        {{u"a.jpg", u"b.jpg", kFailed}},
        {{u"a.jpg", "a.jpg"}, {u"b.jpg", "<dir>"}}},
-      {"from a missing name", {u"a.jpg"}, {}, {{u"gone.jpg", u"b.jpg", kFailed}},
+      {"from a missing name",
+       {u"a.jpg"},
+       {},
+       {{u"gone.jpg", u"b.jpg", kFailed}},
        {{u"a.jpg", "a.jpg"}}},
       {"into a sub-folder",
        {u"a.jpg"},
        {u"sub"},
        {{u"a.jpg", u"sub\\a.jpg", kFailed}, {u"a.jpg", u"sub/a.jpg", kFailed}},
        {{u"a.jpg", "a.jpg"}, {u"sub", "<dir>"}}},
-      {"into a stream", {u"a.jpg", u"b.jpg"}, {}, {{u"a.jpg", u"b.jpg:x", kFailed}},
+      {"into a stream",
+       {u"a.jpg", u"b.jpg"},
+       {},
+       {{u"a.jpg", u"b.jpg:x", kFailed}},
        {{u"a.jpg", "a.jpg"}, {u"b.jpg", "b.jpg"}}},
-      {"to an invalid name", {u"a.jpg"}, {}, {{u"a.jpg", u"a|b.jpg", kFailed}},
+      {"to an invalid name",
+       {u"a.jpg"},
+       {},
+       {{u"a.jpg", u"a|b.jpg", kFailed}},
        {{u"a.jpg", "a.jpg"}}},
       {"a folder", {}, {u"old"}, {{u"old", u"new", kMoved}}, {{u"new", "<dir>"}}},
       {"a series shifted up",
@@ -242,6 +251,7 @@ TEST_F(Win32FileSystemTest, AFileHeldWithoutSharingDeletionIsInUse) {
     const Handle held = m_folder.Hold(u"held.jpg", FILE_SHARE_READ | FILE_SHARE_WRITE);
     ASSERT_TRUE(held.IsOpen());
     EXPECT_EQ(directory->Move(u"held.jpg", u"moved.jpg"), MoveResult::kInUse);
+    EXPECT_EQ(directory->Move(u"held.jpg", u"HELD.jpg"), MoveResult::kInUse);
     EXPECT_EQ(m_folder.Contents(), (Contents{{u"held.jpg", "held.jpg"}}));
   }
   EXPECT_EQ(directory->Move(u"held.jpg", u"moved.jpg"), MoveResult::kMoved);
@@ -261,8 +271,8 @@ TEST_F(Win32FileSystemTest, TheOpenDirectoryCannotBeRenamedAway) {
   ASSERT_TRUE(m_folder.Write(u"work\\a.jpg"));
   {
     auto directory = Open(u"work");
-    EXPECT_FALSE(::MoveFileW(m_folder.Extended(u"work").c_str(),
-                             m_folder.Extended(u"elsewhere").c_str()));
+    EXPECT_FALSE(
+        ::MoveFileW(m_folder.Extended(u"work").c_str(), m_folder.Extended(u"elsewhere").c_str()));
     ASSERT_TRUE(m_folder.MakeDir(u"elsewhere"));
     ASSERT_TRUE(m_folder.Write(u"elsewhere\\a.jpg", "decoy"));
     EXPECT_EQ(directory->Move(u"a.jpg", u"b.jpg"), MoveResult::kMoved);

@@ -42,10 +42,10 @@ TEST(Win32PathTest, RelativePathsStartAtTheWorkingDirectory) {
 TEST(Win32PathTest, OnlyPlainNamesAreEntriesOfTheDirectory) {
   for (const std::u16string_view name : {u"a.jpg", u"写真 𠮷.jpg", u".hidden", u"...", u"a*b"})
     EXPECT_TRUE(IsPlainEntryName(name)) << Utf8(name);
-  for (const std::u16string_view name : {std::u16string_view(), std::u16string_view(u"."),
-                                         std::u16string_view(u".."), std::u16string_view(u"a\\b"),
-                                         std::u16string_view(u"a/b"), std::u16string_view(u"a:b"),
-                                         std::u16string_view(u"a\0b", 3)})
+  for (const std::u16string_view name :
+       {std::u16string_view(), std::u16string_view(u"."), std::u16string_view(u".."),
+        std::u16string_view(u"a\\b"), std::u16string_view(u"a/b"), std::u16string_view(u"a:b"),
+        std::u16string_view(u"a\0b", 3)})
     EXPECT_FALSE(IsPlainEntryName(name)) << Utf8(name);
 }
 

@@ -63,8 +63,7 @@ class TempFolder {
     if (length == 0 || length > MAX_PATH) std::abort();
     for (unsigned n = 0;; ++n) {
       std::wstring candidate = std::wstring(temp, length) + L"quillon-win32-test-" +
-                               std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                               std::to_wstring(n);
+                               std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(n);
       if (::CreateDirectoryW(candidate.c_str(), nullptr)) {
         m_path = FromWide(candidate);
         break;
