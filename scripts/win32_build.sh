@@ -10,6 +10,6 @@ mkdir -p "$build"
 exec 9>"$build/.build.lock"
 flock 9
 if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S "$root/win32" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake -S "$root/win32" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 fi
 cmake --build "$build" -j"$(nproc)" "$@"
