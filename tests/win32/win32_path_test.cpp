@@ -29,16 +29,6 @@ TEST(Win32PathTest, ExtendedFormResolvesTheFolderAndKeepsTheLastNameExactly) {
   for (const auto& c : cases) EXPECT_EQ(ToExtendedPath(c.path), c.extended) << Utf8(c.path);
 }
 
-TEST(Win32PathTest, RelativePathsStartAtTheWorkingDirectory) {
-  wchar_t current[MAX_PATH + 1];
-  const DWORD length = ::GetCurrentDirectoryW(MAX_PATH + 1, current);
-  ASSERT_GT(length, 0u);
-  std::wstring expected = L"\\\\?\\" + std::wstring(current, length);
-  if (expected.back() != L'\\') expected += L'\\';
-  EXPECT_EQ(ToExtendedPath(u"name."), expected + L"name.");
-  EXPECT_EQ(ToExtendedPath(u"sub\\name"), expected + L"sub\\name");
-}
-
 TEST(Win32PathTest, OnlyPlainNamesAreEntriesOfTheDirectory) {
   for (const std::u16string_view name : {u"a.jpg", u"写真 𠮷.jpg", u".hidden", u"...", u"a*b"})
     EXPECT_TRUE(IsPlainEntryName(name)) << Utf8(name);
