@@ -114,7 +114,8 @@ void ConsumeAliasedEntries(std::vector<KeyedName> aliases, std::vector<KeyedName
 
 bool CQuillonDlg::CheckRenamePlan(const std::vector<std::u16string>& sources,
                                   const std::vector<std::u16string>& targets,
-                                  std::vector<int>* duplicates, std::vector<int>* missing) {
+                                  std::vector<int>* duplicates, std::vector<int>* missing,
+                                  TargetsAre targetsAre) {
   duplicates->clear();
   missing->clear();
 
@@ -176,18 +177,18 @@ bool CQuillonDlg::CheckRenamePlan(const std::vector<std::u16string>& sources,
   candidates.insert(candidates.end(), others.begin(), others.end());
   others = {};
 
-  // Clashes: equal names lie next to each other once sorted. Reporting a
-  // target turns its index to -1, so a run of three or more equal names still
-  // reports each row once; listing entries only make their neighbours clash.
+  // Clashes: equal names lie next to each other once sorted. In a run of
+  // equal names every target clashes, unless the targets are former names
+  // and the run holds no other file: those twins lived side by side before.
   std::sort(candidates.begin(), candidates.end(), KeyLess);
-  for (std::size_t k = 1; k < candidates.size(); ++k) {
-    if (candidates[k - 1].key != candidates[k].key) continue;
-    for (KeyedName* name : {&candidates[k - 1], &candidates[k]}) {
-      if (name->index >= 0) {
-        duplicates->push_back(name->index);
-        name->index = -1;
-      }
-    }
+  for (std::size_t begin = 0, end = 0; begin < candidates.size(); begin = end) {
+    bool other = false;
+    for (end = begin; end < candidates.size() && candidates[end].key == candidates[begin].key;
+         ++end)
+      other = other || candidates[end].index < 0;
+    if (end - begin < 2 || (targetsAre == TargetsAre::kFormer && !other)) continue;
+    for (std::size_t k = begin; k < end; ++k)
+      if (candidates[k].index >= 0) duplicates->push_back(candidates[k].index);
   }
 
   return duplicates->empty() && missing->empty();

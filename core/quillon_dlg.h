@@ -48,12 +48,22 @@ class CQuillonDlg {
   // m_invalid and shows at most one message. True when the names passed.
   bool ValidateNewNames();
 
+  // How the targets of a plan may meet each other.
+  enum class TargetsAre {
+    // New names: two that differ only in letter case clash, so that no such
+    // twins are ever created.
+    kNew,
+    // The names the files bore before: twins that existed side by side
+    // (a.txt and A.TXT where case is told apart) may come back.
+    kFormer,
+  };
   // Checks a plan against one listing of m_directory. Fills `missing` with
   // the rows whose source is not there and `duplicates` with the rows whose
-  // target clashes; true when both stay empty.
+  // target clashes with another file, or with another target; true when both
+  // stay empty.
   bool CheckRenamePlan(const std::vector<std::u16string>& sources,
                        const std::vector<std::u16string>& targets, std::vector<int>* duplicates,
-                       std::vector<int>* missing);
+                       std::vector<int>* missing, TargetsAre targetsAre = TargetsAre::kNew);
 
   // --- The list's commands ------------------------------------------------------
   // Places the names on the clipboard, each followed by CR LF; a clipboard

@@ -19,7 +19,7 @@ bool CQuillonDlg::OnUndo() {
   std::vector<int> duplicates;
   std::vector<int> missing;
   if (sources.size() != targets.size() ||
-      !CheckRenamePlan(sources, targets, &duplicates, &missing)) {
+      !CheckRenamePlan(sources, targets, &duplicates, &missing, TargetsAre::kFormer)) {
     m_dialog.ShowMessage(str::kDirectoryChanged);
     return false;
   }

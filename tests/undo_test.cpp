@@ -104,6 +104,25 @@ TEST_F(UndoTest, ACaseTwinLeftBehindIsNotTheListedFile) {
   EXPECT_EQ(m_dir.Read("D.JPG"), "twin");
 }
 
+TEST_F(UndoTest, TwinsThatDifferOnlyInCaseComeBackUnlessAThirdAppeared) {
+  // Where case is told apart, a.jpg and A.JPG are two files; they lived side
+  // by side before, so undo may bring both back.
+  Execute({{"A.JPG", "x2.JPG"}, {"a.jpg", "x1.jpg"}});
+  EXPECT_TRUE(m_dlg.OnUndo());
+  EXPECT_EQ(m_dialog.messages, Texts{str::kRestored});
+  EXPECT_EQ(m_dir.Read("a.jpg"), "a.jpg");
+  EXPECT_EQ(m_dir.Read("A.JPG"), "A.JPG");
+
+  // A third spelling that someone else made meanwhile still blocks the way.
+  m_dlg.OnExecute();
+  ASSERT_TRUE(m_dlg.m_executed);
+  m_dir.Write("a.JPG", "third");
+  m_dialog.messages.clear();
+  EXPECT_FALSE(m_dlg.OnUndo());
+  EXPECT_EQ(m_dialog.messages, Texts{str::kDirectoryChanged});
+  EXPECT_EQ(m_dir.Read("a.JPG"), "third");
+}
+
 TEST_F(UndoTest, RefusedWhenAnOldNameBecameADirectory) {
   Execute({{"a.jpg", "b.jpg"}});
   m_dir.MakeDir("a.jpg");
