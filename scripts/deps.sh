@@ -23,7 +23,14 @@ QUILLON_BUILD_PACKAGES=(build-essential cmake pkg-config libicu-dev libgtest-dev
   exfatprogs exfat-fuse
   # libFuzzer targets of the parsers (scripts/fuzz.sh): clang and its
   # sanitizer and fuzzer runtimes.
-  clang libclang-rt-14-dev)
+  clang libclang-rt-14-dev
+  # The desktop metadata validators and the Debian package's dependency scan.
+  appstream desktop-file-utils dpkg-dev
+  # The end-to-end test: a real X server, a small window manager, keyboard
+  # input, the clipboard and window properties.
+  xvfb openbox xdotool xclip x11-utils
+  # The Windows port is cross-built with MinGW-w64 and its tests run under Wine.
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64)
 
 # What running the window needs besides: a Japanese font for the dialog font,
 # the X11 and Wayland platform plugins, icons for file types, and xdg-open.

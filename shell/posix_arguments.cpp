@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "core/name_codec.h"
+#include "resources/strings.h"
 
 namespace quillon {
 
@@ -74,6 +75,14 @@ std::vector<std::u16string> ArgumentsToPaths(const std::vector<std::string>& arg
     paths.push_back(DecodeName(resolved ? *resolved : Normalize(full)));
   }
   return paths;
+}
+
+bool AsksForVersion(const std::vector<std::string>& arguments) {
+  return !arguments.empty() && arguments.front() == "--version";
+}
+
+std::string VersionLine() {
+  return "quillon " + EncodeName(str::kVersion).value_or(std::string()) + "\n";
 }
 
 std::string CurrentDirectoryBytes() {

@@ -19,6 +19,13 @@ namespace quillon {
 std::vector<std::u16string> ArgumentsToPaths(const std::vector<std::string>& arguments,
                                              std::string_view cwd);
 
+// The program's one option: `--version` as the first argument asks for the
+// version instead of a window.
+bool AsksForVersion(const std::vector<std::string>& arguments);
+
+// What `--version` prints: the program's name and version and a line break.
+std::string VersionLine();
+
 // The working directory's bytes; empty when it cannot be read.
 std::string CurrentDirectoryBytes();
 

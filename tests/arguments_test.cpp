@@ -54,5 +54,16 @@ TEST(Arguments, DirectoryPartIsResolvedTheFileItselfIsNot) {
             (std::vector<std::u16string>{u"a.txt", u"/abs/b.txt"}));
 }
 
+TEST(Arguments, OnlyALeadingVersionSwitchAsksForTheVersion) {
+  const std::vector<std::pair<std::vector<std::string>, bool>> cases = {
+      {{"--version"}, true},           {{"--version", "a.txt"}, true}, {{}, false},
+      {{"a.txt", "--version"}, false}, {{"/home/u/--version"}, false}, {{"-version"}, false},
+  };
+  for (const auto& [arguments, asks] : cases) {
+    EXPECT_EQ(AsksForVersion(arguments), asks) << (arguments.empty() ? "" : arguments.back());
+  }
+  EXPECT_EQ(VersionLine(), "quillon 1.0.0.1\n");
+}
+
 }  // namespace
 }  // namespace quillon

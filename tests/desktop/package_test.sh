@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Builds the Debian package from the build tree into a scratch directory,
+# unpacks it there and checks that every file is where the desktop looks for
+# it, that its dependencies were computed from the linked libraries, and that
+# the packaged program answers --version.
+# Usage: package_test.sh BUILD_DIR
+set -euo pipefail
+build=$(cd "$1" && pwd)
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+cpack --config "$build/CPackConfig.cmake" -B "$scratch/out" >"$scratch/cpack.log" 2>&1 ||
+  { cat "$scratch/cpack.log" >&2; fail "cpack"; }
+deb="$scratch/out/quillon_1.0.0.1_$(dpkg --print-architecture).deb"
+[ -f "$deb" ] || fail "no $(basename "$deb") among: $(ls "$scratch/out")"
+
+field() { dpkg-deb -f "$deb" "$1"; }
+[ "$(field Package)" = quillon ] || fail "Package: $(field Package)"
+[ "$(field Version)" = 1.0.0.1 ] || fail "Version: $(field Version)"
+depends=$(field Depends)
+for needed in libqt6widgets6 libqt6gui6 libqt6core6 'libicu[0-9]' 'libstdc\+\+6' \
+  qt6-qpa-plugins fonts-noto-cjk xdg-utils; do
+  grep -Eq "(^|, )$needed" <<<"$depends" || fail "Depends lacks $needed: $depends"
+done
+
+root="$scratch/root"
+dpkg-deb -x "$deb" "$root"
+expected=(
+  usr/bin/quillon
+  usr/share/applications/quillon.desktop
+  usr/share/metainfo/example.tovrenko.quillon.metainfo.xml
+  usr/share/icons/hicolor/16x16/apps/quillon.png
+  usr/share/icons/hicolor/32x32/apps/quillon.png
+  usr/share/icons/hicolor/48x48/apps/quillon.png
+  usr/share/icons/hicolor/scalable/apps/quillon.svg
+  usr/share/kio/servicemenus/quillon.desktop
+  usr/share/file-manager/actions/quillon.desktop
+  usr/share/nemo/actions/quillon.nemo_action
+)
+actual=$(cd "$root" && find . -type f -printf '%P\n' | sort)
+wanted=$(printf '%s\n' "${expected[@]}" | sort)
+[ "$actual" = "$wanted" ] || fail "files differ from the expected layout:
+$(diff <(echo "$wanted") <(echo "$actual"))"
+[ -x "$root/usr/bin/quillon" ] || fail "usr/bin/quillon is not executable"
+
+# The metadata as installed: the launchable desktop entry and the icons are
+# found in the tree.
+appstreamcli validate-tree --no-net "$root" >"$scratch/tree.log" 2>&1 ||
+  { cat "$scratch/tree.log" >&2; fail "appstreamcli validate-tree"; }
+
+version=$("$root/usr/bin/quillon" --version)
+[ "$version" = "quillon 1.0.0.1" ] || fail "--version printed: $version"
+echo "package: $(basename "$deb") laid out as expected"
