@@ -16,7 +16,7 @@ if [ "${1:-}" = "--sanitize" ]; then
   build=build-sanitize
   options+=(-DQUILLON_SANITIZE=ON -DQUILLON_BUILD_BENCH=OFF)
   # Leaks are reported too; a finding fails the test that made it.
-  export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:halt_on_error=1:strict_string_checks=1"
+  export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1"
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
   export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
 fi
