@@ -2,6 +2,7 @@
 // implements it; tests script it.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,6 +26,21 @@ enum class ControlId : int {
 inline constexpr int kOldNameColumn = 0;
 inline constexpr int kNewNameColumn = 1;
 inline constexpr int kResultColumn = 2;
+
+class DialogPort;
+
+// Reports long work through a dialog port for as long as it lives.
+class ProgressScope {
+ public:
+  ProgressScope(DialogPort& dialog, std::size_t total);
+  ~ProgressScope();
+  ProgressScope(const ProgressScope&) = delete;
+  ProgressScope& operator=(const ProgressScope&) = delete;
+  void Set(std::size_t done);
+
+ private:
+  DialogPort& m_dialog;
+};
 
 class DialogPort {
  public:
@@ -68,6 +84,29 @@ class DialogPort {
   // Opens a file path or an address with the desktop's default application;
   // the outcome is not reported.
   virtual void OpenWithDefaultApplication(std::u16string_view pathOrAddress) = 0;
+
+  // Long work on `total` files starts: from now until the matching
+  // EndProgress the window takes no input (no click, key or drop) but keeps
+  // repainting, and shows "done of total" once the work has lasted about
+  // half a second. Calls may nest; an inner call starts a new count.
+  virtual void BeginProgress(std::size_t total) { (void)total; }
+  // `done` of the total are handled. Called often: cheap when nothing is due.
+  virtual void SetProgress(std::size_t done) { (void)done; }
+  virtual void EndProgress() {}
 };
+
+}  // namespace quillon
+
+namespace quillon {
+
+inline ProgressScope::ProgressScope(DialogPort& dialog, std::size_t total) : m_dialog(dialog) {
+  m_dialog.BeginProgress(total);
+}
+inline ProgressScope::~ProgressScope() {
+  m_dialog.EndProgress();
+}
+inline void ProgressScope::Set(std::size_t done) {
+  m_dialog.SetProgress(done);
+}
 
 }  // namespace quillon

@@ -1,4 +1,5 @@
 // Executing the new names.
+#include "core/name_pool.h"
 #include "core/quillon_dlg.h"
 #include "resources/strings.h"
 
@@ -12,15 +13,21 @@ void CQuillonDlg::OnExecute() {
       m_newNames.size() != m_files.size())
     return;
 
-  std::vector<std::u16string> sources;
-  std::vector<std::u16string> targets;
+  // The old names are viewed in the rows, the new ones built once into one
+  // buffer: a run of many rows copies no name for itself.
+  std::vector<std::u16string_view> sources;
   sources.reserve(m_files.size());
-  targets.reserve(m_files.size());
-  for (std::size_t row = 0; row < m_files.size(); ++row) {
-    sources.push_back(m_files[row]->m_name);
-    targets.push_back(m_newNames[row] + m_files[row]->m_ext);
-  }
-  const bool succeeded = RunRenames(sources, targets, &m_currentNames);
+  for (const auto& file : m_files) sources.emplace_back(file->m_name);
+  std::size_t units = 0;
+  for (std::size_t row = 0; row < m_files.size(); ++row)
+    units += m_newNames[row].size() + m_files[row]->m_ext.size();
+  NamePool targetNames;
+  targetNames.Reserve(m_files.size(), units);
+  for (std::size_t row = 0; row < m_files.size(); ++row)
+    targetNames.Add(m_newNames[row], m_files[row]->m_ext);
+  const std::vector<std::u16string_view> targets = targetNames.Views();
+
+  const bool succeeded = RunRenames(std::span(sources), std::span(targets), &m_currentNames);
   m_dialog.ShowMessage(succeeded ? str::kRenamed : str::kSomeNotRenamed);
   // Whatever the outcome: files may have moved, and only undo knows the way
   // back.

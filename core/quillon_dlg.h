@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/dialog_port.h"
@@ -68,33 +70,15 @@ class CQuillonDlg {
  private:
   void RebuildRows();
 
-  // --- Rename engine (one run = one RunRenames call) --------------------------
-  using RenameItems = std::vector<std::shared_ptr<DORENAMEITEM>>;
-  // Fills m_runNameIds and m_runNameCount for a plan.
-  void NumberNames(const std::vector<std::u16string>& sources,
-                   const std::vector<std::u16string>& targets);
-  // The two passes; true when the pass had no failure. Items handled are
-  // removed from `items`.
-  bool RenameDirect(RenameItems& items, std::vector<std::u16string>* currentNames);
-  bool RenameViaTemporary(RenameItems& items, std::vector<std::u16string>* currentNames);
-  // Moves one file of the run's directory, never replacing; shows the retry
-  // dialog for as long as the file is in use. True when it now bears newName.
-  bool MoveWithRetry(const std::u16string& oldName, const std::u16string& newName);
-  // A free "<base>_tmp<n><ext>" that fits the directory, or empty.
-  std::u16string MakeTemporaryName(const std::u16string& name);
-  // Writes "×" + message into the row's result cell.
-  void SetResultText(int row, std::u16string_view message);
-  static void RemoveDoneItems(RenameItems& items);
-
-  // The directory of the run in progress: every move of one run goes through
-  // it, so a directory renamed or replaced meanwhile cannot redirect a move.
-  DirectoryHandle* m_runDirectory = nullptr;
-  // Its name limit, asked once per run when the first file is parked.
-  std::optional<NameLimit> m_runNameLimit;
-  // A number for each row's old name (element 2 * row) and new name
-  // (2 * row + 1), equal exactly for the same name, below m_runNameCount.
-  std::vector<std::int32_t> m_runNameIds;
-  std::int32_t m_runNameCount = 0;
+  // The plan check on names viewed where they already live.
+  bool CheckRenamePlan(std::span<const std::u16string_view> sources,
+                       std::span<const std::u16string_view> targets, std::vector<int>* duplicates,
+                       std::vector<int>* missing);
+  // The engine on names viewed where they already live, so that a run of
+  // many rows copies none of them.
+  bool RunRenames(std::span<const std::u16string_view> sources,
+                  std::span<const std::u16string_view> targets,
+                  std::vector<std::u16string>* currentNames);
 
   FileSystem& m_fileSystem;
   DialogPort& m_dialog;

@@ -37,29 +37,6 @@ class CFileNameX {
 // Cuts a name into its digit and text runs; the tokens view `name`.
 std::vector<NameToken> TokenizeName(std::u16string_view name);
 
-// A name inside a plan check or a rename item.
-class CFileNameY {
- public:
-  explicit CFileNameY(std::u16string name, std::int32_t index = -1)
-      : m_name(std::move(name)), m_index(index) {}
-
-  std::u16string m_name;
-  std::int32_t m_index = -1;  // row in the source or target list, -1 otherwise
-};
-
-// One planned rename.
-struct DORENAMEITEM {
-  DORENAMEITEM(std::int32_t row, const std::u16string& oldName, const std::u16string& newName)
-      : index(row),
-        oldName(std::make_shared<CFileNameY>(oldName)),
-        newName(std::make_shared<CFileNameY>(newName)) {}
-
-  std::int32_t index;
-  std::shared_ptr<CFileNameY> oldName;
-  std::shared_ptr<CFileNameY> newName;
-  bool done = false;
-};
-
 // A file parked under a temporary name until its final move.
 struct TMPRENAMEITEM {
   std::int32_t index;
