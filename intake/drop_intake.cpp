@@ -23,10 +23,12 @@ void CQuillonDlg::OnFilesDropped(const std::vector<std::u16string>& paths) {
   // drops then; this guards the other ways in.
   if (paths.empty() || m_executed) return;
 
+  ProgressScope progress(m_dialog, paths.size());
   std::vector<std::shared_ptr<CFileNameX>> entries;
   entries.reserve(paths.size());
   std::u16string dropDirectory;
   for (std::size_t i = 0; i < paths.size(); ++i) {
+    progress.Set(i);
     const std::u16string& path = paths[i];
     // A relative path would be split into the root directory and a name that
     // lstat resolves against the working directory: two different files.
@@ -65,46 +67,67 @@ void CQuillonDlg::OnFilesDropped(const std::vector<std::u16string>& paths) {
   UpdateControls();
 }
 
+namespace {
+
+// The natural-order keys of many rows in one buffer, each viewed in place.
+class RowKeys {
+ public:
+  explicit RowKeys(std::size_t rows) { m_ends.reserve(rows); }
+  void Add(const CFileNameX& file) {
+    AppendFileNameKey(file, NameCollator::Default(), &m_bytes);
+    m_ends.push_back(m_bytes.size());
+  }
+  // Valid once every key has been added.
+  std::string_view At(std::size_t i) const {
+    const std::size_t begin = i == 0 ? 0 : m_ends[i - 1];
+    return std::string_view(m_bytes).substr(begin, m_ends[i] - begin);
+  }
+
+ private:
+  std::string m_bytes;
+  std::vector<std::size_t> m_ends;
+};
+
+}  // namespace
+
 bool CQuillonDlg::MergeEntries(std::vector<std::shared_ptr<CFileNameX>> entries) {
   // One key per name and per call, so that sorting calls the collator once
   // per run of text rather than once per comparison.
-  const NameCollator& collator = NameCollator::Default();
-  struct Keyed {
-    std::string key;
-    std::shared_ptr<CFileNameX> file;
-  };
-  std::vector<Keyed> incoming;
-  incoming.reserve(entries.size());
-  for (auto& entry : entries) {
-    std::string key = FileNameKey(*entry, collator);
-    incoming.push_back({std::move(key), std::move(entry)});
-  }
-  std::sort(incoming.begin(), incoming.end(),
-            [](const Keyed& a, const Keyed& b) { return a.key < b.key; });
+  RowKeys keys(entries.size() + m_files.size());
+  for (const auto& entry : entries) keys.Add(*entry);
+  for (const auto& file : m_files) keys.Add(*file);
+  const std::size_t rows = m_files.size();
+  const auto rowKey = [&](std::size_t row) { return keys.At(entries.size() + row); };
+
+  std::vector<std::uint32_t> incoming(entries.size());
+  std::iota(incoming.begin(), incoming.end(), 0u);
+  const auto entryKey = [&](std::uint32_t i) { return keys.At(i); };
+  std::stable_sort(incoming.begin(), incoming.end(), [&](std::uint32_t a, std::uint32_t b) {
+    return entryKey(a) < entryKey(b);
+  });
   incoming.erase(std::unique(incoming.begin(), incoming.end(),
-                             [](const Keyed& a, const Keyed& b) { return a.key == b.key; }),
+                             [&](std::uint32_t a, std::uint32_t b) {
+                               return entryKey(a) == entryKey(b);
+                             }),
                  incoming.end());
 
-  std::vector<std::string> rowKeys;
-  rowKeys.reserve(m_files.size());
-  for (const auto& file : m_files) rowKeys.push_back(FileNameKey(*file, collator));
-
   std::vector<std::shared_ptr<CFileNameX>> merged;
-  merged.reserve(m_files.size() + incoming.size());
+  merged.reserve(rows + incoming.size());
   bool added = false;
   std::size_t row = 0;
-  for (auto& entry : incoming) {
-    while (row < m_files.size() && rowKeys[row] < entry.key) merged.push_back(m_files[row++]);
-    if (row < m_files.size() && rowKeys[row] == entry.key) {
+  for (const std::uint32_t i : incoming) {
+    const std::string_view key = entryKey(i);
+    while (row < rows && rowKey(row) < key) merged.push_back(std::move(m_files[row++]));
+    if (row < rows && rowKey(row) == key) {
       // The same name dropped again replaces the row's record in place.
-      merged.push_back(std::move(entry.file));
+      merged.push_back(std::move(entries[i]));
       ++row;
     } else {
-      merged.push_back(std::move(entry.file));
+      merged.push_back(std::move(entries[i]));
       added = true;
     }
   }
-  while (row < m_files.size()) merged.push_back(m_files[row++]);
+  while (row < rows) merged.push_back(std::move(m_files[row++]));
   m_files = std::move(merged);
   return added;
 }

@@ -72,7 +72,8 @@ void CQuillonDlg::GenerateNames() {
       std::u16string name(prefix);
       number.AppendTo(&name);
       name += suffix;
-      column.push_back(name + file->m_ext);
+      column.push_back(name);
+      column.back() += file->m_ext;
       m_newNames.push_back(std::move(name));
       number.Increment();
     }
