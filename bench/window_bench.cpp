@@ -19,6 +19,7 @@
 #include "resources/strings.h"
 #include "shell/file_list_model.h"
 #include "shell/posix_opener.h"
+#include "shell/quillon_app.h"
 #include "shell/quillon_window.h"
 
 namespace quillon::bench {
@@ -36,6 +37,26 @@ class SessionWindow : public QuillonWindow {
   using QuillonWindow::QuillonWindow;
   void ShowMessage(std::u16string_view text) override { last = text; }
   std::u16string last;
+};
+
+// Drop data as it arrives from another program: the bytes of the source,
+// fetched when asked for. (QMimeData::setData would turn a URI list into a
+// list of QUrl objects, which no external drop does.)
+class ForeignDropData : public QMimeData {
+ public:
+  explicit ForeignDropData(QByteArray uris) : m_uris(std::move(uris)) {}
+  QStringList formats() const override { return {QStringLiteral("text/uri-list")}; }
+  bool hasFormat(const QString& type) const override {
+    return type == QStringLiteral("text/uri-list");
+  }
+
+ protected:
+  QVariant retrieveData(const QString& type, QMetaType) const override {
+    return hasFormat(type) ? QVariant(m_uris) : QVariant();
+  }
+
+ private:
+  QByteArray m_uris;
 };
 
 void Click(SessionWindow& window, ControlId id) {
@@ -59,6 +80,7 @@ std::size_t CountEntries(const std::string& path, const char* prefix) {
 int RunWindowSession(int argc, char** argv, std::size_t n, const std::string& parent,
                      long targetMb) {
   ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  CQuillonApp::ReturnFreedMemory();
   QApplication app(argc, argv);
   ScratchDir dir(parent);
   for (std::size_t i = 0; i < n; ++i) dir.Create(SeriesName(i));
@@ -77,9 +99,7 @@ int RunWindowSession(int argc, char** argv, std::size_t n, const std::string& pa
       uris.append("file://").append(dir.path.c_str()).append('/');
       uris.append(SeriesName(i).c_str()).append("\r\n");
     }
-    QMimeData data;
-    data.setData(QStringLiteral("text/uri-list"), uris);
-    uris = {};
+    ForeignDropData data(std::move(uris));
     QWidget* viewport = window.FileList()->viewport();
     const QPoint at = viewport->rect().center();
     const auto start = std::chrono::steady_clock::now();

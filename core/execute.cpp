@@ -6,13 +6,26 @@
 namespace quillon {
 
 void CQuillonDlg::OnExecute() {
-  // Validation runs once more: the directory may have changed since the
-  // names were last checked.
-  ValidateNewNames();
-  if (m_executed || m_invalid || m_files.empty() || m_newNames.empty() ||
-      m_newNames.size() != m_files.size())
-    return;
+  bool succeeded = false;
+  {
+    // One stretch of work for the check and the renames: no input between.
+    ProgressScope progress(m_dialog, m_files.size());
+    // Validation runs once more: the directory may have changed since the
+    // names were last checked.
+    ValidateNewNames();
+    if (m_executed || m_invalid || m_files.empty() || m_newNames.empty() ||
+        m_newNames.size() != m_files.size())
+      return;
+    succeeded = RunPlan();
+  }
+  m_dialog.ShowMessage(succeeded ? str::kRenamed : str::kSomeNotRenamed);
+  // Whatever the outcome: files may have moved, and only undo knows the way
+  // back.
+  m_executed = true;
+  UpdateControls();
+}
 
+bool CQuillonDlg::RunPlan() {
   // The old names are viewed in the rows, the new ones built once into one
   // buffer: a run of many rows copies no name for itself.
   std::vector<std::u16string_view> sources;
@@ -27,12 +40,7 @@ void CQuillonDlg::OnExecute() {
     targetNames.Add(m_newNames[row], m_files[row]->m_ext);
   const std::vector<std::u16string_view> targets = targetNames.Views();
 
-  const bool succeeded = RunRenames(std::span(sources), std::span(targets), &m_currentNames);
-  m_dialog.ShowMessage(succeeded ? str::kRenamed : str::kSomeNotRenamed);
-  // Whatever the outcome: files may have moved, and only undo knows the way
-  // back.
-  m_executed = true;
-  UpdateControls();
+  return RunRenames(std::span(sources), std::span(targets), &m_currentNames);
 }
 
 }  // namespace quillon

@@ -23,7 +23,7 @@ bool CQuillonDlg::CheckRenamePlan(std::span<const std::u16string_view> sources,
                                   std::vector<int>* duplicates, std::vector<int>* missing) {
   duplicates->clear();
   missing->clear();
-  ProgressScope progress(m_dialog, sources.size() + targets.size());
+  ProgressScope progress(m_dialog, sources.size());
 
   // Every name of the plan gets a number, equal exactly for the same name;
   // from then on names are counted, never compared.
@@ -32,9 +32,10 @@ bool CQuillonDlg::CheckRenamePlan(std::span<const std::u16string_view> sources,
   std::vector<std::int32_t> sourceIds(sources.size());
   std::vector<std::int32_t> targetIds(targets.size());
   for (std::size_t i = 0; i < sources.size(); ++i) sourceIds[i] = numbering.Add(sources[i]);
-  progress.Set(sources.size());
-  for (std::size_t i = 0; i < targets.size(); ++i) targetIds[i] = numbering.Add(targets[i]);
-  progress.Set(sources.size() + targets.size());
+  for (std::size_t i = 0; i < targets.size(); ++i) {
+    targetIds[i] = numbering.Add(targets[i]);
+    progress.Set(i);
+  }
   const auto names = static_cast<std::size_t>(numbering.Count());
 
   // One listing, each entry counted under its name and forgotten: an entry

@@ -30,6 +30,9 @@ class CQuillonDlg {
   // A drop of full paths, in the order the source delivered them. Taken whole
   // or refused whole with a message.
   void OnFilesDropped(const std::vector<std::u16string>& paths);
+  // The same, letting go of the paths as soon as they are split, so that a
+  // large drop does not hold its paths and its rows at once.
+  void OnFilesDropped(std::vector<std::u16string>&& paths);
   // Merges new entries into m_files in natural order; true when at least one
   // file was added (as opposed to replacing a listed one).
   bool MergeEntries(std::vector<std::shared_ptr<CFileNameX>> entries);
@@ -70,12 +73,15 @@ class CQuillonDlg {
  private:
   void RebuildRows();
 
+  // The renames of the rows' new names, recorded in m_currentNames.
+  bool RunPlan();
   // The plan check on names viewed where they already live.
   bool CheckRenamePlan(std::span<const std::u16string_view> sources,
                        std::span<const std::u16string_view> targets, std::vector<int>* duplicates,
                        std::vector<int>* missing);
   // The engine on names viewed where they already live, so that a run of
-  // many rows copies none of them.
+  // many rows copies none of them. `currentNames` may be null when where
+  // each file ends up need not be kept.
   bool RunRenames(std::span<const std::u16string_view> sources,
                   std::span<const std::u16string_view> targets,
                   std::vector<std::u16string>* currentNames);

@@ -21,7 +21,7 @@ bool CQuillonDlg::RunRenames(std::span<const std::u16string_view> sources,
   // meanwhile cannot send a later move somewhere else.
   std::unique_ptr<DirectoryHandle> directory = m_fileSystem.OpenDirectory(m_directory);
   if (!directory || targets.size() != sources.size()) {
-    currentNames->assign(sources.begin(), sources.end());
+    if (currentNames != nullptr) currentNames->assign(sources.begin(), sources.end());
     const std::u16string text = std::u16string(str::kFailurePrefix) + str::kCannotRename;
     for (std::size_t row = 0; row < sources.size(); ++row)
       m_dialog.SetCellText(static_cast<int>(row), kResultColumn, text);

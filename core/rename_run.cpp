@@ -47,7 +47,7 @@ RenameRun::RenameRun(DirectoryHandle& directory, std::u16string_view directoryPa
 
 bool RenameRun::Run(std::vector<std::u16string>* currentNames) {
   m_currentNames = currentNames;
-  currentNames->assign(m_sources.begin(), m_sources.end());
+  if (currentNames != nullptr) currentNames->assign(m_sources.begin(), m_sources.end());
   NumberNames();
   m_rows.resize(m_sources.size());
   for (std::size_t row = 0; row < m_rows.size(); ++row) m_rows[row] = static_cast<Row>(row);
@@ -157,7 +157,7 @@ void RenameRun::RenameViaTemporary() {
     }
     std::u16string temporary = MakeTemporaryName(oldName);
     if (!temporary.empty() && MoveWithRetry(oldName, temporary)) {
-      (*m_currentNames)[row] = temporary;
+      if (m_currentNames != nullptr) (*m_currentNames)[row] = temporary;
       parked.push_back({row, std::move(temporary), std::u16string(m_targets[row])});
       --held[OldId(row)];
       continue;
@@ -189,8 +189,8 @@ bool RenameRun::MoveRow(Row row) {
 
 void RenameRun::Succeed(Row row, std::u16string_view nameNow) {
   m_dialog.SetCellText(row, kResultColumn, str::kResultOk);
-  std::u16string& current = (*m_currentNames)[row];
-  if (current != nameNow) current = nameNow;
+  if (m_currentNames != nullptr && (*m_currentNames)[row] != nameNow)
+    (*m_currentNames)[row] = nameNow;
   m_dialog.SetProgress(++m_rowsDone);
 }
 

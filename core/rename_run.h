@@ -26,7 +26,8 @@ class RenameRun {
             std::span<const std::u16string_view> targets);
 
   // Moves every file; afterwards (*currentNames)[i] is the name row i's file
-  // bears (old, new or temporary). True when every row ended with "〇".
+  // bears (old, new or temporary); null records nothing. True when every
+  // row ended with "〇".
   bool Run(std::vector<std::u16string>* currentNames);
 
  private:

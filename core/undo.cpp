@@ -17,18 +17,23 @@ bool CQuillonDlg::OnUndo() {
   // A file gone from where the execution left it, or an old name taken by
   // something else, means the way back is no longer safe. Undo stays
   // available, for instance for after the user has put things back.
-  std::vector<int> duplicates;
-  std::vector<int> missing;
-  if (sources.size() != targets.size() ||
-      !CheckRenamePlan(std::span(sources), std::span(targets), &duplicates, &missing)) {
+  bool fits = false;
+  bool succeeded = false;
+  {
+    // One stretch of work for the check and the renames: no input between.
+    ProgressScope progress(m_dialog, sources.size());
+    std::vector<int> duplicates;
+    std::vector<int> missing;
+    fits = sources.size() == targets.size() &&
+           CheckRenamePlan(std::span(sources), std::span(targets), &duplicates, &missing);
+    // m_currentNames keeps recording what the execution did; where undo
+    // leaves each file is not kept.
+    if (fits) succeeded = RunRenames(std::span(sources), std::span(targets), nullptr);
+  }
+  if (!fits) {
     m_dialog.ShowMessage(str::kDirectoryChanged);
     return false;
   }
-
-  // m_currentNames keeps recording what the execution did.
-  std::vector<std::u16string> scratch;
-  const bool succeeded = RunRenames(std::span(sources), std::span(targets), &scratch);
-  scratch = {};
   m_dialog.ShowMessage(succeeded ? str::kRestored : str::kSomeNotRestored);
   m_executed = false;
   UpdateControls();

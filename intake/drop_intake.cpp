@@ -18,6 +18,11 @@ PathParts SplitPath(std::u16string_view path) {
 }
 
 void CQuillonDlg::OnFilesDropped(const std::vector<std::u16string>& paths) {
+  OnFilesDropped(std::vector<std::u16string>(paths));
+}
+
+void CQuillonDlg::OnFilesDropped(std::vector<std::u16string>&& dropped) {
+  std::vector<std::u16string> paths = std::move(dropped);
   // While an execution is in force the rows must stay as the engine left
   // them, or undo would pair files with the wrong names. The list refuses
   // drops then; this guards the other ways in.
@@ -51,6 +56,7 @@ void CQuillonDlg::OnFilesDropped(const std::vector<std::u16string>& paths) {
     if (i == 0) dropDirectory = std::move(parts.directory);
     entries.push_back(std::make_shared<CFileNameX>(std::move(parts.name)));
   }
+  paths = {};
 
   m_directory = std::move(dropDirectory);
   m_dialog.SetDirectoryText(m_directory);

@@ -44,7 +44,7 @@ QByteArray Head(std::u16string_view path) {
 FileListModel::FileListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 int FileListModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(m_columns[0].size());
+  return parent.isValid() ? 0 : static_cast<int>(m_columns[0].Size());
 }
 
 int FileListModel::columnCount(const QModelIndex& parent) const {
@@ -54,7 +54,7 @@ int FileListModel::columnCount(const QModelIndex& parent) const {
 QVariant FileListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};
   const auto row = static_cast<std::size_t>(index.row());
-  if (role == Qt::DisplayRole) return Q(m_columns[index.column()][row]);
+  if (role == Qt::DisplayRole) return Q(m_columns[index.column()].At(row));
   if (role == Qt::DecorationRole && index.column() == kOldNameColumn) return IconOf(index.row());
   return {};
 }
@@ -77,10 +77,9 @@ void FileListModel::SetRows(std::u16string_view directory, std::vector<std::u16s
   beginResetModel();
   m_directory = directory;
   const std::size_t count = names.size();
-  m_columns[0] = std::move(names);
-  for (int column = 1; column < kColumns; ++column) {
-    m_columns[column].assign(count, std::u16string());
-  }
+  m_columns[0].Assign(names, count);
+  names = {};
+  for (int column = 1; column < kColumns; ++column) m_columns[column].Assign({}, count);
   m_iconIndex.assign(count, -1);
   endResetModel();
 }
@@ -92,40 +91,38 @@ void FileListModel::Clear() {
 void FileListModel::RemoveRow(int row) {
   if (row < 0 || row >= rowCount()) return;
   beginRemoveRows(QModelIndex(), row, row);
-  for (auto& column : m_columns) column.erase(column.begin() + row);
+  for (auto& column : m_columns) column.Erase(static_cast<std::size_t>(row));
   m_iconIndex.erase(m_iconIndex.begin() + row);
   endRemoveRows();
 }
 
 void FileListModel::SetCell(int row, int column, std::u16string_view text) {
   if (row < 0 || row >= rowCount() || column < 0 || column >= kColumns) return;
-  m_columns[column][static_cast<std::size_t>(row)] = text;
+  m_columns[column].Set(static_cast<std::size_t>(row), text);
   const QModelIndex cell = index(row, column);
   emit dataChanged(cell, cell, {Qt::DisplayRole});
 }
 
 void FileListModel::SetColumn(int column, std::vector<std::u16string> texts) {
   if (column < 0 || column >= kColumns || rowCount() == 0) return;
-  std::vector<std::u16string>& cells = m_columns[column];
-  // A column of as many texts as rows is taken over whole; a shorter one
-  // fills the first rows.
-  texts.resize(cells.size());
-  cells = std::move(texts);
+  // A shorter list of texts fills the first rows.
+  m_columns[column].Assign(texts, m_columns[column].Size());
   emit dataChanged(index(0, column), index(rowCount() - 1, column), {Qt::DisplayRole});
 }
 
 void FileListModel::ClearColumn(int column) {
   if (column < 0 || column >= kColumns || rowCount() == 0) return;
-  for (auto& cell : m_columns[column]) cell.clear();
+  m_columns[column].ClearTexts();
   emit dataChanged(index(0, column), index(rowCount() - 1, column), {Qt::DisplayRole});
 }
 
-const std::u16string& FileListModel::Cell(int row, int column) const {
-  return m_columns[column].at(static_cast<std::size_t>(row));
+std::u16string FileListModel::Cell(int row, int column) const {
+  if (row < 0 || row >= rowCount() || column < 0 || column >= kColumns) return {};
+  return std::u16string(m_columns[column].At(static_cast<std::size_t>(row)));
 }
 
 QString FileListModel::MimeTypeNameOf(int row) const {
-  const std::u16string& name = m_columns[0][static_cast<std::size_t>(row)];
+  const std::u16string_view name = m_columns[0].At(static_cast<std::size_t>(row));
   // The name alone first: it needs no disk access, and it is only ever
   // compared as text, so a name that is not valid UTF-8 does no harm.
   QMimeType type = m_mimeDatabase.mimeTypeForFile(Q(name), QMimeDatabase::MatchExtension);

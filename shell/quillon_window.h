@@ -3,6 +3,7 @@
 // user action to it; it decides nothing itself.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <map>
 #include <memory>
@@ -14,6 +15,7 @@
 #include "shell/posix_opener.h"
 
 class QLineEdit;
+class QProgressDialog;
 
 namespace quillon {
 
@@ -60,15 +62,26 @@ class QuillonWindow : public QWidget, public DialogPort {
   std::optional<std::u16string> ClipboardText() override;
   bool HasClipboardText() override;
   void OpenWithDefaultApplication(std::u16string_view pathOrAddress) override;
+  void BeginProgress(std::size_t total) override;
+  void SetProgress(std::size_t done) override;
+  void EndProgress() override;
+
+  // How long work must last before its progress is shown, and how often
+  // the window repaints meanwhile; tests set both to 0.
+  void SetProgressTiming(int showAfterMs, int repaintEveryMs);
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  // While work runs, refuses every input to the application's windows.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void CreateControls();
   void ConnectHandlers();
   std::optional<LayoutRect> ControlRect(int id) const;
+  void ShowProgressDialog();
+  void UpdateProgressDialog();
 
   Opener& m_opener;
   PosixFileSystem m_fileSystem;
@@ -81,6 +94,18 @@ class QuillonWindow : public QWidget, public DialogPort {
   FileListModel* m_model = nullptr;
   QLineEdit* m_nameEdit = nullptr;
   QLineEdit* m_directoryEdit = nullptr;
+
+  // Long work in progress (nesting depth), its count, and whether input is
+  // refused (not while a message box or the retry dialog asks the user).
+  int m_busyDepth = 0;
+  bool m_refuseInput = false;
+  std::size_t m_progressTotal = 0;
+  std::size_t m_progressDone = 0;
+  QElapsedTimer m_busyTime;
+  QElapsedTimer m_sinceRepaint;
+  int m_showProgressAfterMs = 500;
+  int m_repaintEveryMs = 40;
+  QProgressDialog* m_progress = nullptr;  // owned by the window while shown
 };
 
 }  // namespace quillon

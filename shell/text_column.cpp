@@ -1,0 +1,60 @@
+#include "shell/text_column.h"
+
+namespace quillon {
+
+void TextColumn::Assign(const std::vector<std::u16string>& texts, std::size_t rows) {
+  std::size_t units = 0;
+  const std::size_t given = std::min(texts.size(), rows);
+  for (std::size_t row = 0; row < given; ++row) units += texts[row].size();
+  m_units.clear();
+  m_units.shrink_to_fit();
+  m_units.reserve(units);
+  m_cells.assign(rows, Cell{});
+  for (std::size_t row = 0; row < given; ++row) {
+    m_cells[row] = {static_cast<std::uint32_t>(m_units.size()),
+                    static_cast<std::uint32_t>(texts[row].size())};
+    m_units += texts[row];
+  }
+  m_live = units;
+}
+
+void TextColumn::ClearTexts() {
+  m_units.clear();
+  m_units.shrink_to_fit();
+  for (Cell& cell : m_cells) cell = Cell{};
+  m_live = 0;
+}
+
+void TextColumn::Set(std::size_t row, std::u16string_view text) {
+  Cell& cell = m_cells[row];
+  m_live = m_live - cell.length + text.size();
+  if (text.size() <= cell.length) {
+    // The same or a shorter text fits where the old one was.
+    m_units.replace(cell.begin, text.size(), text);
+    cell.length = static_cast<std::uint32_t>(text.size());
+    return;
+  }
+  cell = {static_cast<std::uint32_t>(m_units.size()), static_cast<std::uint32_t>(text.size())};
+  m_units += text;
+  CompactIfWasteful();
+}
+
+void TextColumn::Erase(std::size_t row) {
+  m_live -= m_cells[row].length;
+  m_cells.erase(m_cells.begin() + static_cast<std::ptrdiff_t>(row));
+  CompactIfWasteful();
+}
+
+void TextColumn::CompactIfWasteful() {
+  if (m_units.size() < 4096 || m_units.size() < 2 * m_live) return;
+  std::u16string units;
+  units.reserve(m_live);
+  for (Cell& cell : m_cells) {
+    const std::uint32_t begin = static_cast<std::uint32_t>(units.size());
+    units.append(m_units, cell.begin, cell.length);
+    cell.begin = begin;
+  }
+  m_units = std::move(units);
+}
+
+}  // namespace quillon
