@@ -27,7 +27,11 @@ bool CQuillonDlg::CheckRenamePlan(std::span<const std::u16string_view> sources,
 
   // Every name of the plan gets a number, equal exactly for the same name;
   // from then on names are counted, never compared.
-  NameNumbering numbering;
+  const auto sourceCount = static_cast<std::int32_t>(sources.size());
+  NameNumbering numbering([&](std::int32_t k) {
+    return k < sourceCount ? sources[static_cast<std::size_t>(k)]
+                           : targets[static_cast<std::size_t>(k - sourceCount)];
+  });
   numbering.Reserve(sources.size() + targets.size());
   std::vector<std::int32_t> sourceIds(sources.size());
   std::vector<std::int32_t> targetIds(targets.size());

@@ -10,7 +10,14 @@ bool CQuillonDlg::RunRenames(const std::vector<std::u16string>& sources,
                              std::vector<std::u16string>* currentNames) {
   const std::vector<std::u16string_view> sourceViews(sources.begin(), sources.end());
   const std::vector<std::u16string_view> targetViews(targets.begin(), targets.end());
-  return RunRenames(std::span(sourceViews), std::span(targetViews), currentNames);
+  if (currentNames != &sources && currentNames != &targets)
+    return RunRenames(std::span(sourceViews), std::span(targetViews), currentNames);
+  // The names are viewed while the run writes the result: it goes elsewhere
+  // first when the caller wants it over one of the lists.
+  std::vector<std::u16string> result;
+  const bool succeeded = RunRenames(std::span(sourceViews), std::span(targetViews), &result);
+  *currentNames = std::move(result);
+  return succeeded;
 }
 
 bool CQuillonDlg::RunRenames(std::span<const std::u16string_view> sources,

@@ -47,22 +47,26 @@ RenameRun::RenameRun(DirectoryHandle& directory, std::u16string_view directoryPa
 
 bool RenameRun::Run(std::vector<std::u16string>* currentNames) {
   m_currentNames = currentNames;
-  if (currentNames != nullptr) currentNames->assign(m_sources.begin(), m_sources.end());
   NumberNames();
   m_rows.resize(m_sources.size());
   for (std::size_t row = 0; row < m_rows.size(); ++row) m_rows[row] = static_cast<Row>(row);
   m_done.assign(m_rows.size(), false);
+  m_renamed.assign(m_rows.size(), false);
 
   SettleUnchanged();
   SweepDirect();
   if (!m_rows.empty()) RenameViaTemporary();
+  RecordCurrentNames();
   return m_succeeded;
 }
 
 void RenameRun::NumberNames() {
   // From here on the passes compare and count small numbers, never names.
-  NameNumbering numbering;
-  numbering.Reserve(m_sources.size() + 1);
+  NameNumbering numbering([this](std::int32_t k) {
+    const auto row = static_cast<std::size_t>(k / 2);
+    return k % 2 == 0 ? m_sources[row] : m_targets[row];
+  });
+  numbering.Reserve(2 * m_sources.size());
   m_ids.resize(2 * m_sources.size());
   for (std::size_t row = 0; row < m_sources.size(); ++row) {
     m_ids[2 * row] = numbering.Add(m_sources[row]);
@@ -76,7 +80,7 @@ void RenameRun::SettleUnchanged() {
     if (OldId(row) != NewId(row)) continue;
     if (m_sources[row] == m_targets[row]) {
       m_done[row] = true;
-      Succeed(row, m_sources[row]);
+      Succeed(row);
     } else {
       MoveRow(row);
     }
@@ -151,13 +155,12 @@ void RenameRun::RenameViaTemporary() {
     const std::u16string_view oldName = m_sources[row];
     // Parking an earlier row of a cycle may have freed this one's name.
     if (held[NewId(row)] == 0 && MoveWithRetry(oldName, m_targets[row])) {
-      Succeed(row, m_targets[row]);
+      Succeed(row);
       --held[OldId(row)];
       continue;
     }
     std::u16string temporary = MakeTemporaryName(oldName);
     if (!temporary.empty() && MoveWithRetry(oldName, temporary)) {
-      if (m_currentNames != nullptr) (*m_currentNames)[row] = temporary;
       parked.push_back({row, std::move(temporary), std::u16string(m_targets[row])});
       --held[OldId(row)];
       continue;
@@ -168,30 +171,46 @@ void RenameRun::RenameViaTemporary() {
 
   for (const TMPRENAMEITEM& item : parked) {
     if (MoveWithRetry(item.tmpName, item.newName)) {
-      Succeed(item.index, item.newName);
+      Succeed(item.index);
       continue;
     }
     // The file stays parked; the row tells the user where, and undo can
     // still bring it back.
     Fail(item.index, std::u16string(str::kCannotRename) + item.tmpName + str::kStoredUnder);
+    m_leftParked.emplace_back(item.index, item.tmpName);
   }
 }
 
 bool RenameRun::MoveRow(Row row) {
   m_done[row] = true;
   if (MoveWithRetry(m_sources[row], m_targets[row])) {
-    Succeed(row, m_targets[row]);
+    Succeed(row);
     return true;
   }
   Fail(row, str::kCannotRename);
   return false;
 }
 
-void RenameRun::Succeed(Row row, std::u16string_view nameNow) {
+void RenameRun::Succeed(Row row) {
   m_dialog.SetCellText(row, kResultColumn, str::kResultOk);
-  if (m_currentNames != nullptr && (*m_currentNames)[row] != nameNow)
-    (*m_currentNames)[row] = nameNow;
+  m_renamed[row] = true;
   m_dialog.SetProgress(++m_rowsDone);
+}
+
+void RenameRun::RecordCurrentNames() {
+  // The passes' own state goes first: it is not needed any more.
+  m_ids = {};
+  m_blocked = {};
+  m_waitHead = {};
+  m_waitNext = {};
+  if (m_currentNames == nullptr) return;
+  std::vector<std::u16string>& names = *m_currentNames;
+  names.clear();
+  names.shrink_to_fit();
+  names.reserve(m_sources.size());
+  for (std::size_t row = 0; row < m_sources.size(); ++row)
+    names.emplace_back(m_renamed[row] ? m_targets[row] : m_sources[row]);
+  for (auto& [row, temporary] : m_leftParked) names[static_cast<std::size_t>(row)] = std::move(temporary);
 }
 
 void RenameRun::Fail(Row row, std::u16string_view message) {

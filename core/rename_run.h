@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/dialog_port.h"
@@ -54,9 +55,14 @@ class RenameRun {
   bool MoveWithRetry(std::u16string_view oldName, std::u16string_view newName);
   // A free "<base>_tmp<n><ext>" that fits the directory, or empty.
   std::u16string MakeTemporaryName(std::u16string_view name);
-  void Succeed(Row row, std::u16string_view nameNow);
+  // The row's file now bears its new name.
+  void Succeed(Row row);
   void Fail(Row row, std::u16string_view message);
   void RemoveDoneRows();
+  // Writes the name each row's file bears into *m_currentNames. Done once,
+  // at the end, so that the run never holds a copy of every name besides
+  // its own state.
+  void RecordCurrentNames();
 
   std::size_t OldId(Row row) const { return static_cast<std::size_t>(m_ids[2 * row]); }
   std::size_t NewId(Row row) const { return static_cast<std::size_t>(m_ids[2 * row + 1]); }
@@ -77,6 +83,10 @@ class RenameRun {
   // The rows still to be handled, in row order, and which are done.
   std::vector<Row> m_rows;
   std::vector<bool> m_done;
+  // Which rows' files bear their new names; the others keep their old ones,
+  // except those left under a temporary name.
+  std::vector<bool> m_renamed;
+  std::vector<std::pair<Row, std::u16string>> m_leftParked;
   // How many rows yet to move away still bear each name (two may, on a file
   // system that tells case apart); a failed row keeps blocking its name.
   std::vector<std::int32_t> m_blocked;

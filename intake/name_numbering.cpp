@@ -35,12 +35,12 @@ constexpr std::size_t kInitialSlots = 64;
 
 }  // namespace
 
-NameNumbering::NameNumbering(const NameCollator& collator) : m_collator(collator) {
+NameNumbering::NameNumbering(NameAt nameAt, const NameCollator& collator)
+    : m_nameAt(std::move(nameAt)), m_collator(collator) {
   m_slots.resize(kInitialSlots);
 }
 
 void NameNumbering::Reserve(std::size_t names) {
-  m_first.reserve(names);
   while (m_slots.size() < 2 * names) Grow();
 }
 
@@ -48,9 +48,9 @@ std::size_t NameNumbering::Probe(std::u16string_view name, std::uint32_t hash) c
   const std::size_t mask = m_slots.size() - 1;
   for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
     const Slot& slot = m_slots[at];
-    if (slot.number < 0) return at;
+    if (slot.first < 0) return at;
     if (slot.hash != hash) continue;
-    const std::u16string_view first = m_first[static_cast<std::size_t>(slot.number)];
+    const std::u16string_view first = m_nameAt(slot.first);
     if (first == name) return at;
     // Equal upper-cased units are the tie-break's half of being the same
     // name; the collation's half is asked only for differing spellings.
@@ -63,27 +63,28 @@ void NameNumbering::Grow() {
   old.swap(m_slots);
   const std::size_t mask = m_slots.size() - 1;
   for (const Slot& slot : old) {
-    if (slot.number < 0) continue;
+    if (slot.first < 0) continue;
     std::size_t at = slot.hash & mask;
-    while (m_slots[at].number >= 0) at = (at + 1) & mask;
+    while (m_slots[at].first >= 0) at = (at + 1) & mask;
     m_slots[at] = slot;
   }
 }
 
 std::int32_t NameNumbering::Add(std::u16string_view name) {
-  if (2 * (m_first.size() + 1) > m_slots.size()) Grow();
+  if (2 * (static_cast<std::size_t>(m_kinds) + 1) > m_slots.size()) Grow();
   const std::uint32_t hash = UpperHash(name);
   Slot& slot = m_slots[Probe(name, hash)];
-  if (slot.number < 0) {
+  if (slot.first < 0) {
     slot.hash = hash;
-    slot.number = Count();
-    m_first.push_back(name);
+    slot.first = m_added;
+    ++m_kinds;
   }
-  return slot.number;
+  ++m_added;
+  return slot.first;
 }
 
 std::int32_t NameNumbering::Find(std::u16string_view name) const {
-  return m_slots[Probe(name, UpperHash(name))].number;
+  return m_slots[Probe(name, UpperHash(name))].first;
 }
 
 }  // namespace quillon
