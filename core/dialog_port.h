@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/name_pool.h"
+
 namespace quillon {
 
 // Control ids of the main dialog.
@@ -67,6 +69,15 @@ class DialogPort {
   virtual void SetCellText(int row, int column, std::u16string_view text) = 0;
   // Sets a whole column at once: texts[j] into row j.
   virtual void SetColumnTexts(int column, std::vector<std::u16string> texts) = 0;
+  // The same from names kept in one buffer, which a window may take over
+  // whole instead of holding a string per row.
+  virtual void SetColumnNames(int column, NamePool texts) {
+    std::vector<std::u16string> copies;
+    copies.reserve(texts.Size());
+    for (std::size_t i = 0; i < texts.Size(); ++i) copies.emplace_back(texts.At(i));
+    texts = {};
+    SetColumnTexts(column, std::move(copies));
+  }
   virtual void ClearColumn(int column) = 0;
   // The selected rows, ascending.
   virtual std::vector<int> SelectedRows() = 0;

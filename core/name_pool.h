@@ -20,6 +20,16 @@ class NamePool {
     m_ends.push_back(m_units.size());
   }
   std::size_t Size() const { return m_ends.size(); }
+  std::u16string_view At(std::size_t i) const {
+    const std::size_t begin = i == 0 ? 0 : m_ends[i - 1];
+    return std::u16string_view(m_units).substr(begin, m_ends[i] - begin);
+  }
+  // Where each name ends in Units(), and the units themselves.
+  const std::vector<std::size_t>& Ends() const { return m_ends; }
+  std::u16string TakeUnits() {
+    m_ends.clear();
+    return std::move(m_units);
+  }
   // Views of every name, valid while the pool lives and takes no more names.
   std::vector<std::u16string_view> Views() const {
     std::vector<std::u16string_view> views;

@@ -110,6 +110,12 @@ void FileListModel::SetColumn(int column, std::vector<std::u16string> texts) {
   emit dataChanged(index(0, column), index(rowCount() - 1, column), {Qt::DisplayRole});
 }
 
+void FileListModel::SetColumn(int column, NamePool texts) {
+  if (column < 0 || column >= kColumns || rowCount() == 0) return;
+  m_columns[column].Take(std::move(texts), m_columns[column].Size());
+  emit dataChanged(index(0, column), index(rowCount() - 1, column), {Qt::DisplayRole});
+}
+
 void FileListModel::ClearColumn(int column) {
   if (column < 0 || column >= kColumns || rowCount() == 0) return;
   m_columns[column].ClearTexts();

@@ -31,6 +31,8 @@ class FileListModel : public QAbstractTableModel {
   void SetCell(int row, int column, std::u16string_view text);
   // texts[j] into row j, for the rows both have.
   void SetColumn(int column, std::vector<std::u16string> texts);
+  // The same, taking the buffer over.
+  void SetColumn(int column, NamePool texts);
   void ClearColumn(int column);
   std::u16string Cell(int row, int column) const;
 

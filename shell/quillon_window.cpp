@@ -275,6 +275,10 @@ void QuillonWindow::SetColumnTexts(int column, std::vector<std::u16string> texts
   m_model->SetColumn(column, std::move(texts));
 }
 
+void QuillonWindow::SetColumnNames(int column, NamePool texts) {
+  m_model->SetColumn(column, std::move(texts));
+}
+
 void QuillonWindow::ClearColumn(int column) {
   m_model->ClearColumn(column);
 }

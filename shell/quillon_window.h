@@ -53,6 +53,7 @@ class QuillonWindow : public QWidget, public DialogPort {
   void DeleteRow(int row) override;
   void SetCellText(int row, int column, std::u16string_view text) override;
   void SetColumnTexts(int column, std::vector<std::u16string> texts) override;
+  void SetColumnNames(int column, NamePool texts) override;
   void ClearColumn(int column) override;
   std::vector<int> SelectedRows() override;
   std::u16string NameFieldText() override;

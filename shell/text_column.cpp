@@ -18,6 +18,20 @@ void TextColumn::Assign(const std::vector<std::u16string>& texts, std::size_t ro
   m_live = units;
 }
 
+void TextColumn::Take(NamePool texts, std::size_t rows) {
+  const std::size_t given = std::min(texts.Size(), rows);
+  m_cells.assign(rows, Cell{});
+  std::size_t begin = 0;
+  for (std::size_t row = 0; row < given; ++row) {
+    const std::size_t end = texts.Ends()[row];
+    m_cells[row] = {static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(end - begin)};
+    begin = end;
+  }
+  m_live = begin;
+  m_units = texts.TakeUnits();
+  // Texts beyond the rows are not shown; they go at the next compaction.
+}
+
 void TextColumn::ClearTexts() {
   m_units.clear();
   m_units.shrink_to_fit();

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/name_pool.h"
+
 namespace quillon {
 
 class TextColumn {
@@ -23,6 +25,8 @@ class TextColumn {
   void Assign(const std::vector<std::u16string>& texts, std::size_t rows);
   // Every cell empty, as many rows as before.
   void ClearTexts();
+  // The same as Assign, taking the pool's buffer over.
+  void Take(NamePool texts, std::size_t rows);
   void Set(std::size_t row, std::u16string_view text);
   void Erase(std::size_t row);
 
