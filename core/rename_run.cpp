@@ -159,8 +159,8 @@ void RenameRun::RenameViaTemporary() {
       --held[OldId(row)];
       continue;
     }
-    std::u16string temporary = MakeTemporaryName(oldName);
-    if (!temporary.empty() && MoveWithRetry(oldName, temporary)) {
+    std::u16string temporary = ParkUnderTemporaryName(oldName);
+    if (!temporary.empty()) {
       parked.push_back({row, std::move(temporary), std::u16string(m_targets[row])});
       --held[OldId(row)];
       continue;
@@ -240,7 +240,7 @@ bool RenameRun::MoveWithRetry(std::u16string_view oldName, std::u16string_view n
   }
 }
 
-std::u16string RenameRun::MakeTemporaryName(std::u16string_view name) {
+std::u16string RenameRun::ParkUnderTemporaryName(std::u16string_view name) {
   SplitName parts = SplitExtension(name);
   std::u16string& base = parts.base;
   if (base.size() >= kLongBase) {
@@ -263,7 +263,12 @@ std::u16string RenameRun::MakeTemporaryName(std::u16string_view name) {
       candidate = base + suffix;
     }
     if (!EncodeName(candidate)) return {};
-    if (m_directory.IsNameFree(candidate)) return candidate;
+    // The move itself finds out whether the candidate is free, since it never
+    // replaces: asking first would cost every parked file one more call.
+    // Only after a failed move is it asked whether the name was taken (try
+    // the next one) or the move failed for a reason of its own.
+    if (MoveWithRetry(name, candidate)) return candidate;
+    if (m_directory.IsNameFree(candidate)) return {};
   }
   return {};
 }

@@ -53,8 +53,9 @@ class RenameRun {
   // The move of one row to its new name, with its result text.
   bool MoveRow(Row row);
   bool MoveWithRetry(std::u16string_view oldName, std::u16string_view newName);
-  // A free "<base>_tmp<n><ext>" that fits the directory, or empty.
-  std::u16string MakeTemporaryName(std::u16string_view name);
+  // Moves the file to the first free "<base>_tmp<n><ext>" that fits the
+  // directory; returns that name, or empty when none could be taken.
+  std::u16string ParkUnderTemporaryName(std::u16string_view name);
   // The row's file now bears its new name.
   void Succeed(Row row);
   void Fail(Row row, std::u16string_view message);
