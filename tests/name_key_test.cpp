@@ -74,6 +74,10 @@ const std::vector<std::u16string>& Alphabet() {
       u"\u0130",
       u"-",
       u" ",
+      u"s",
+      u"\u017F",
+      u"\u00B5",
+      u"\u03BC",
   };
   return alphabet;
 }
@@ -93,7 +97,7 @@ std::u16string Mutate(std::u16string name, std::mt19937& rng) {
   if (name.empty()) return name;
   std::uniform_int_distribution<std::size_t> at(0, name.size() - 1);
   const std::size_t i = at(rng);
-  switch (std::uniform_int_distribution<int>(0, 4)(rng)) {
+  switch (std::uniform_int_distribution<int>(0, 5)(rng)) {
     case 0:  // toggle ASCII case
       if (name[i] >= u'a' && name[i] <= u'z')
         name[i] = static_cast<char16_t>(name[i] - 32);
@@ -108,6 +112,15 @@ std::u16string Mutate(std::u16string name, std::mt19937& rng) {
       break;
     case 3:
       name[i] = u'\u00C9';
+      break;
+    case 4:  // another letter with the same upper case: ı and I, ſ and s, µ and μ
+      for (const auto& [from, to] : {std::pair{u'i', u'\u0131'}, std::pair{u'I', u'\u0131'},
+                                     std::pair{u'\u0131', u'I'}, std::pair{u's', u'\u017F'},
+                                     std::pair{u'\u017F', u'S'}, std::pair{u'\u00B5', u'\u03BC'}})
+        if (name[i] == from) {
+          name[i] = to;
+          break;
+        }
       break;
     default:
       name.erase(i, 1);
