@@ -47,6 +47,8 @@ class NullDialog : public DialogPort {
   }
   void DeleteAllRows() override {}
   void DeleteRow(int) override {}
+  void DeleteRows(const std::vector<int>&) override {}
+  void EnsureRowVisible(int) override {}
   void SetCellText(int, int, std::u16string_view) override {}
   void SetColumnTexts(int, std::vector<std::u16string>) override {}
   void ClearColumn(int) override {}

@@ -24,6 +24,18 @@ enum class ControlId : int {
   kNameField = 1016,
 };
 
+// Commands of the file list's context menu.
+enum class MenuCommand : int {
+  kCopyOldBase = 32782,
+  kCopyOldFull = 32783,
+  kCopyNewBase = 32784,
+  kCopyNewFull = 32785,
+  kPaste = 32786,
+  kOpen = 32788,
+  kRefresh = 32790,
+  kDelete = 57632,
+};
+
 // Columns of the file list.
 inline constexpr int kOldNameColumn = 0;
 inline constexpr int kNewNameColumn = 1;
@@ -66,6 +78,11 @@ class DialogPort {
   virtual void SetRows(std::u16string_view directory, std::vector<std::u16string> names) = 0;
   virtual void DeleteAllRows() = 0;
   virtual void DeleteRow(int row) = 0;
+  // Deletes these rows (ascending, each once) in one pass; the other rows
+  // keep their order.
+  virtual void DeleteRows(const std::vector<int>& rows) = 0;
+  // Scrolls the list so that the row can be seen.
+  virtual void EnsureRowVisible(int row) = 0;
   virtual void SetCellText(int row, int column, std::u16string_view text) = 0;
   // Sets a whole column at once: texts[j] into row j.
   virtual void SetColumnTexts(int column, std::vector<std::u16string> texts) = 0;

@@ -1,6 +1,7 @@
 // The check of a rename plan against one listing of the directory.
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,21 +13,24 @@ namespace quillon {
 
 bool CQuillonDlg::CheckRenamePlan(const std::vector<std::u16string>& sources,
                                   const std::vector<std::u16string>& targets,
-                                  std::vector<int>* duplicates, std::vector<int>* missing) {
+                                  std::vector<int>* duplicates, std::vector<int>* missing,
+                                  TargetsAre targetsAre) {
   const std::vector<std::u16string_view> sourceViews(sources.begin(), sources.end());
   const std::vector<std::u16string_view> targetViews(targets.begin(), targets.end());
-  return CheckRenamePlan(std::span(sourceViews), std::span(targetViews), duplicates, missing);
+  return CheckRenamePlan(std::span(sourceViews), std::span(targetViews), duplicates, missing,
+                         targetsAre);
 }
 
 bool CQuillonDlg::CheckRenamePlan(std::span<const std::u16string_view> sources,
                                   std::span<const std::u16string_view> targets,
-                                  std::vector<int>* duplicates, std::vector<int>* missing) {
+                                  std::vector<int>* duplicates, std::vector<int>* missing,
+                                  TargetsAre targetsAre) {
   duplicates->clear();
   missing->clear();
   ProgressScope progress(m_dialog, sources.size());
 
   // Every name of the plan gets a number, equal exactly for the same name;
-  // from then on names are counted, never compared.
+  // from then on names are counted, never sorted or compared by collation.
   const auto sourceCount = static_cast<std::int32_t>(sources.size());
   NameNumbering numbering([&](std::int32_t k) {
     return k < sourceCount ? sources[static_cast<std::size_t>(k)]
@@ -42,38 +46,69 @@ bool CQuillonDlg::CheckRenamePlan(std::span<const std::u16string_view> sources,
   }
   const auto names = static_cast<std::size_t>(numbering.Count());
 
-  // One listing, each entry counted under its name and forgotten: an entry
-  // that is no name of the plan can neither be a source nor clash with a
-  // target, so a large directory is never held whole. A directory that
-  // cannot be opened lists as empty, so every source is reported missing;
-  // one that stops early keeps the entries read so far.
-  std::vector<std::int32_t> entries(names, 0);
-  if (auto handle = m_fileSystem.OpenDirectory(m_directory)) {
-    handle->ListEach([&](std::u16string_view entry) {
-      const std::int32_t id = numbering.Find(entry);
-      if (id >= 0) ++entries[static_cast<std::size_t>(id)];
-    });
+  // The sources of each name, linked by row, to find the one spelt exactly
+  // like an entry.
+  std::vector<std::int32_t> sourcesOfName(names, -1);
+  std::vector<std::int32_t> nextSource(sources.size(), -1);
+  for (std::size_t i = sources.size(); i-- > 0;) {
+    const auto id = static_cast<std::size_t>(sourceIds[i]);
+    nextSource[i] = sourcesOfName[id];
+    sourcesOfName[id] = static_cast<std::int32_t>(i);
   }
 
-  // Each entry is found by one source; a source beyond the entries of its
-  // name is missing, an entry beyond the sources of its name is one of the
-  // others, which the targets must not take.
-  std::vector<std::int32_t> claims(names, 0);
-  for (std::size_t i = 0; i < sources.size(); ++i) {
-    const auto id = static_cast<std::size_t>(sourceIds[i]);
-    if (claims[id] < entries[id]) {
-      ++claims[id];
-    } else {
-      missing->push_back(static_cast<int>(i));
+  // One listing, each entry looked at and forgotten, so that a large
+  // directory is never held whole. An entry pairs with the source spelt
+  // exactly like it: this is how the file system itself finds a file
+  // wherever it tells case apart, and on any file system the normal case.
+  // Any other entry of a name of the plan is another file (`others`); one
+  // that is no name of the plan can neither be a source nor meet a target.
+  // A directory that cannot be opened lists as empty and answers no lookup,
+  // so every source is reported missing; one that stops early keeps the
+  // entries read so far, and the lookups below find the rest.
+  std::vector<bool> found(sources.size(), false);
+  std::vector<std::int32_t> others(names, 0);
+  std::unique_ptr<DirectoryHandle> directory = m_fileSystem.OpenDirectory(m_directory);
+  const bool complete = directory && directory->ListEach([&](std::u16string_view entry) {
+    const std::int32_t id = numbering.Find(entry);
+    if (id < 0) return;
+    for (std::int32_t row = sourcesOfName[static_cast<std::size_t>(id)]; row >= 0;
+         row = nextSource[static_cast<std::size_t>(row)]) {
+      const auto r = static_cast<std::size_t>(row);
+      if (!found[r] && sources[r] == entry) {
+        found[r] = true;
+        return;
+      }
     }
+    ++others[static_cast<std::size_t>(id)];
+  });
+
+  // A source without an entry of its exact name is either gone or, where
+  // the file system ignores case, another spelling of an entry: only the
+  // file system can tell which, so it is asked, and only for these few
+  // names. The entry found under an alias is that file, not another one;
+  // but in a partial listing a source may lack its entry only because that
+  // was not read, and an entry of its name is then a twin, another file:
+  // kept among the others it can only block a target, never let one through.
+  for (std::size_t i = 0; i < sources.size(); ++i) {
+    if (found[i]) continue;
+    if (!directory || directory->IsNameFree(sources[i])) {
+      missing->push_back(static_cast<int>(i));
+      continue;
+    }
+    const auto id = static_cast<std::size_t>(sourceIds[i]);
+    if (complete && others[id] > 0) --others[id];
   }
-  // A target clashes when its name is wanted by another target too, or is
-  // held by an entry no source leaves.
-  std::vector<std::int32_t> takers(names, 0);
-  for (std::size_t id = 0; id < names; ++id) takers[id] = entries[id] - claims[id];
+
+  // A target clashes with the other targets of its name and with the other
+  // files bearing it, unless the targets are former names and no other file
+  // bears it: such twins lived side by side before.
+  std::vector<std::int32_t> takers(others);
   for (const std::int32_t id : targetIds) ++takers[static_cast<std::size_t>(id)];
-  for (std::size_t i = 0; i < targets.size(); ++i)
-    if (takers[static_cast<std::size_t>(targetIds[i])] >= 2) duplicates->push_back(static_cast<int>(i));
+  for (std::size_t i = 0; i < targets.size(); ++i) {
+    const auto id = static_cast<std::size_t>(targetIds[i]);
+    if (takers[id] < 2 || (targetsAre == TargetsAre::kFormer && others[id] == 0)) continue;
+    duplicates->push_back(static_cast<int>(i));
+  }
 
   return duplicates->empty() && missing->empty();
 }

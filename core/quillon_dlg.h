@@ -16,6 +16,9 @@
 
 namespace quillon {
 
+// Where the keyboard focus is when Enter reaches the dialog.
+enum class FocusArea { kNameField, kFileList, kOther };
+
 class CQuillonDlg {
  public:
   // Both ports must outlive the dialog.
@@ -33,8 +36,10 @@ class CQuillonDlg {
   // The same, letting go of the paths as soon as they are split, so that a
   // large drop does not hold its paths and its rows at once.
   void OnFilesDropped(std::vector<std::u16string>&& paths);
-  // Merges new entries into m_files in natural order; true when at least one
-  // file was added (as opposed to replacing a listed one).
+  // Merges new entries into m_files in natural order, names that differ only
+  // in case by their code units. A row is one file: spellings the directory
+  // shows to be one file become one row, under the entry's own spelling.
+  // True when the names of the rows changed (a file added, a row spelt anew).
   bool MergeEntries(std::vector<std::shared_ptr<CFileNameX>> entries);
 
   // --- Refresh and reset ---------------------------------------------------
@@ -48,12 +53,45 @@ class CQuillonDlg {
   // m_invalid and shows at most one message. True when the names passed.
   bool ValidateNewNames();
 
+  // How the targets of a plan may meet each other.
+  enum class TargetsAre {
+    // New names: two that differ only in letter case clash, so that no such
+    // twins are ever created.
+    kNew,
+    // The names the files bore before: twins that existed side by side
+    // (a.txt and A.TXT where case is told apart) may come back.
+    kFormer,
+  };
   // Checks a plan against one listing of m_directory. Fills `missing` with
   // the rows whose source is not there and `duplicates` with the rows whose
-  // target clashes; true when both stay empty.
+  // target clashes with another file, or with another target; true when both
+  // stay empty.
   bool CheckRenamePlan(const std::vector<std::u16string>& sources,
                        const std::vector<std::u16string>& targets, std::vector<int>* duplicates,
-                       std::vector<int>* missing);
+                       std::vector<int>* missing, TargetsAre targetsAre = TargetsAre::kNew);
+
+  // --- The list's commands ------------------------------------------------------
+  // Places the names on the clipboard, each followed by CR LF; a clipboard
+  // that refuses them gets a message.
+  void CopyNameList(const std::vector<std::u16string_view>& names);
+  // One of the four copy commands: old or new names, with or without
+  // extension, of every row.
+  void OnCopyNameList(MenuCommand command);
+  // Replaces every new name by a line of the clipboard's text, or refuses
+  // the whole list with a message when it does not fit the rows.
+  void PasteNewNames();
+  // Removes the selected rows; with none left the list is reset.
+  void DeleteSelectedRows();
+  // Opens each selected row's file (its new name once executed) with the
+  // desktop's default application.
+  void OpenSelectedFiles();
+  // Whether a menu item is enabled, given what only the window knows.
+  bool IsMenuCommandEnabled(MenuCommand command, bool clipboardHasText, bool rowsSelected) const;
+  // A command chosen from the list's menu; does nothing when it is not
+  // enabled at that moment.
+  void OnMenuCommand(MenuCommand command);
+  // Enter: generates in the name field, opens in the list, nothing elsewhere.
+  void OnOK(FocusArea focus);
 
   // --- Execution and undo ----------------------------------------------------
   void OnExecute();
@@ -78,10 +116,11 @@ class CQuillonDlg {
   // The plan check on names viewed where they already live.
   bool CheckRenamePlan(std::span<const std::u16string_view> sources,
                        std::span<const std::u16string_view> targets, std::vector<int>* duplicates,
-                       std::vector<int>* missing);
+                       std::vector<int>* missing, TargetsAre targetsAre);
   // The engine on names viewed where they already live, so that a run of
   // many rows copies none of them. `currentNames` may be null when where
-  // each file ends up need not be kept.
+  // each file ends up need not be kept. When a row failed, the list is
+  // scrolled to the first such row.
   bool RunRenames(std::span<const std::u16string_view> sources,
                   std::span<const std::u16string_view> targets,
                   std::vector<std::u16string>* currentNames);

@@ -35,7 +35,10 @@ bool CQuillonDlg::RunRenames(std::span<const std::u16string_view> sources,
     return false;
   }
   RenameRun run(*directory, m_directory, m_dialog, sources, targets);
-  return run.Run(currentNames);
+  const bool succeeded = run.Run(currentNames);
+  // In thousands of rows the user could not find the failed ones.
+  if (!succeeded) m_dialog.EnsureRowVisible(run.FirstFailedRow());
+  return succeeded;
 }
 
 }  // namespace quillon

@@ -197,6 +197,11 @@ void RenameRun::Succeed(Row row) {
   m_dialog.SetProgress(++m_rowsDone);
 }
 
+RenameRun::Row RenameRun::FirstFailedRow() const {
+  const auto failed = std::find(m_renamed.begin(), m_renamed.end(), false);
+  return failed == m_renamed.end() ? -1 : static_cast<Row>(failed - m_renamed.begin());
+}
+
 void RenameRun::RecordCurrentNames() {
   // The passes' own state goes first: it is not needed any more.
   m_ids = {};

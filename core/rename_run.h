@@ -18,6 +18,8 @@ namespace quillon {
 
 class RenameRun {
  public:
+  using Row = std::int32_t;
+
   // Row i moves sources[i] to targets[i] in `directory` (shown to the user
   // as `directoryPath`). Every argument must outlive the run. Writes each
   // row's outcome into the result column and reports the rows done as
@@ -30,10 +32,11 @@ class RenameRun {
   // bears (old, new or temporary); null records nothing. True when every
   // row ended with "〇".
   bool Run(std::vector<std::u16string>* currentNames);
+  // The first row whose file does not bear its new name after the run, or
+  // -1 when there is none.
+  Row FirstFailedRow() const;
 
  private:
-  using Row = std::int32_t;
-
   void NumberNames();
   // Unchanged rows and case-only changes, which take no other file's name.
   void SettleUnchanged();

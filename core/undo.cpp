@@ -25,7 +25,8 @@ bool CQuillonDlg::OnUndo() {
     std::vector<int> duplicates;
     std::vector<int> missing;
     fits = sources.size() == targets.size() &&
-           CheckRenamePlan(std::span(sources), std::span(targets), &duplicates, &missing);
+           CheckRenamePlan(std::span(sources), std::span(targets), &duplicates, &missing,
+                           TargetsAre::kFormer);
     // m_currentNames keeps recording what the execution did; where undo
     // leaves each file is not kept.
     if (fits) succeeded = RunRenames(std::span(sources), std::span(targets), nullptr);

@@ -152,4 +152,10 @@ int CompareNames(std::u16string_view a, std::u16string_view b) {
   return NameCollator::Default().Compare(a, b);
 }
 
+std::u16string UpperCaseUnits(std::u16string_view name) {
+  std::u16string upper(name);
+  for (char16_t& unit : upper) unit = UpperUnit(unit);
+  return upper;
+}
+
 }  // namespace quillon

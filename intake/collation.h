@@ -48,4 +48,9 @@ class NameCollator {
 // NameCollator::Default().Compare(a, b).
 int CompareNames(std::u16string_view a, std::u16string_view b);
 
+// Each code unit upper-cased as the last step of the comparison does. Two
+// names that compare equal have equal upper-cased forms, so this finds the
+// candidates for "the same name" without a collator.
+std::u16string UpperCaseUnits(std::u16string_view name);
+
 }  // namespace quillon

@@ -76,11 +76,16 @@ CDropTargetListCtrl::CDropTargetListCtrl(QWidget* parent) : QTreeView(parent) {
   setSortingEnabled(false);
   setDragEnabled(false);
   setDragDropMode(QAbstractItemView::NoDragDrop);
-  setAutoScroll(false);  // the list does not scroll by itself during a drag
+  // Auto-scroll keeps the current row in view while the keys move it. The
+  // drop target takes every drag event before the view sees it, so a drag
+  // never scrolls the list by itself.
+  setAutoScroll(true);
   setAllColumnsShowFocus(true);
   header()->setSectionsClickable(false);
   header()->setSectionsMovable(false);
-  header()->setStretchLastSection(false);
+  // The last column takes the rest of the width: no horizontal scroll bar
+  // while the columns fit.
+  header()->setStretchLastSection(true);
   header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   // The selection is not shown while the list lacks the focus.
   QPalette colours = palette();

@@ -70,7 +70,13 @@ bool CQuillonDlg::ValidateNewNames() {
 
   std::vector<std::u16string> verdicts;
   const auto reject = [&](std::u16string_view message) {
+    // In thousands of rows the user could not find the marked ones.
+    const auto first = std::find_if(verdicts.begin(), verdicts.end(),
+                                    [](const std::u16string& verdict) { return !verdict.empty(); });
+    const int firstMarked = static_cast<int>(first - verdicts.begin());
+    const bool anyMarked = first != verdicts.end();
     m_dialog.SetColumnTexts(kResultColumn, std::move(verdicts));
+    if (anyMarked) m_dialog.EnsureRowVisible(firstMarked);
     m_dialog.ShowMessage(message);
     m_invalid = true;
     return false;
@@ -100,7 +106,8 @@ bool CQuillonDlg::ValidateNewNames() {
   for (const auto& file : m_files) sources.emplace_back(file->m_name);
   std::vector<int> duplicates;
   std::vector<int> missing;
-  if (!CheckRenamePlan(std::span(sources), std::span(targets), &duplicates, &missing)) {
+  if (!CheckRenamePlan(std::span(sources), std::span(targets), &duplicates, &missing,
+                       TargetsAre::kNew)) {
     // Missing sources come first: a clash means nothing for a file that is
     // not there to be renamed.
     if (!missing.empty()) {

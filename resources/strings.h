@@ -18,7 +18,8 @@ inline constexpr char16_t kDirectoryLabel[] = u"ディレクトリ";
 inline constexpr char16_t kDropInstruction[] =
     u"ファイル\u3000下の枠の中にリネームしたいファイルをドロップしてください。";
 inline constexpr char16_t kNameInstruction[] =
-    u"一番上のファイルにつける名前を指定してください（拡張子は不要）。半角数字の番号を含めてください。"
+    u"一番上のファイルにつける名前を指定してください（拡張子は不要）。半角数字の番号を含めてくださ"
+    u"い。"
     u"\r\n二番目以下のファイルは番号を1ずつ増やしたものになります。";
 inline constexpr char16_t kExecuteHint[] =
     u"新しいファイル名のリストが入ったら、左のボタンを押すとリネームを行います。";
@@ -38,12 +39,14 @@ inline constexpr char16_t kAboutCaption[] = u"バージョン情報";
 inline constexpr char16_t kVersionPrefix[] = u"Version ";
 inline constexpr char16_t kCopyright[] = u"Copyright (C) 2026 Tovrenko";
 inline constexpr char16_t kOkButton[] = u"OK";
+inline constexpr char16_t kCancelButton[] = u"キャンセル";
 inline constexpr char16_t kHomePageButton[] = u"ホームページ";
 
 // Retry dialog (template 137)
 inline constexpr char16_t kRetryButton[] = u"再試行";
 inline constexpr char16_t kFileInUse[] =
-    u"\r\n\r\nファイル使用中です。\r\nファイルを使用しているプログラムを終了してから再試行してください。";
+    u"\r\n\r\nファイル使用中です。\r\nファイルを使用しているプログラムを終了してから再試行してくだ"
+    u"さい。";
 
 // Context menu (menu 133)
 inline constexpr char16_t kMenuOpen[] = u"選択されたファイルを開く";

@@ -96,6 +96,53 @@ void FileListModel::RemoveRow(int row) {
   endRemoveRows();
 }
 
+void FileListModel::RemoveRows(const std::vector<int>& rows) {
+  // Each removed block costs the view a pass over its rows; beyond a few
+  // blocks one reset is cheaper than a notification per block.
+  constexpr std::size_t kMostBlocks = 64;
+  std::vector<std::pair<int, int>> blocks;  // first and last row, ascending
+  for (int row : rows) {
+    if (row < 0 || row >= rowCount()) continue;
+    if (!blocks.empty() && blocks.back().second + 1 == row) {
+      blocks.back().second = row;
+    } else {
+      blocks.emplace_back(row, row);
+    }
+  }
+  if (blocks.empty()) return;
+  std::vector<bool> doomed(m_columns[0].Size(), false);
+  for (const auto& [first, last] : blocks)
+    for (int row = first; row <= last; ++row) doomed[static_cast<std::size_t>(row)] = true;
+  const auto compact = [&doomed](auto& cells) {
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+      if (doomed[i]) continue;
+      if (kept != i) cells[kept] = std::move(cells[i]);
+      ++kept;
+    }
+    cells.resize(kept);
+  };
+
+  if (blocks.size() > kMostBlocks) {
+    beginResetModel();
+    for (auto& column : m_columns) column.EraseMarked(doomed);
+    compact(m_iconIndex);
+    endResetModel();
+    return;
+  }
+  // From the last block to the first, so that earlier rows keep their
+  // numbers while the view is told of each block.
+  for (auto it = blocks.rbegin(); it != blocks.rend(); ++it) {
+    const auto first = static_cast<std::ptrdiff_t>(it->first);
+    const auto end = static_cast<std::ptrdiff_t>(it->second) + 1;
+    beginRemoveRows(QModelIndex(), it->first, it->second);
+    for (auto& column : m_columns)
+      column.EraseRange(static_cast<std::size_t>(first), static_cast<std::size_t>(end));
+    m_iconIndex.erase(m_iconIndex.begin() + first, m_iconIndex.begin() + end);
+    endRemoveRows();
+  }
+}
+
 void FileListModel::SetCell(int row, int column, std::u16string_view text) {
   if (row < 0 || row >= rowCount() || column < 0 || column >= kColumns) return;
   m_columns[column].Set(static_cast<std::size_t>(row), text);

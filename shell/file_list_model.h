@@ -28,6 +28,8 @@ class FileListModel : public QAbstractTableModel {
   void SetRows(std::u16string_view directory, std::vector<std::u16string> names);
   void Clear();
   void RemoveRow(int row);
+  // Removes these rows (ascending, each once); the others keep their order.
+  void RemoveRows(const std::vector<int>& rows);
   void SetCell(int row, int column, std::u16string_view text);
   // texts[j] into row j, for the rows both have.
   void SetColumn(int column, std::vector<std::u16string> texts);

@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -16,6 +17,7 @@
 #include <climits>
 
 #include "intake/drop_target_qt.h"
+#include "resources/menus.h"
 #include "resources/strings.h"
 #include "resources/templates.h"
 #include "shell/about_dlg.h"
@@ -61,6 +63,30 @@ bool IsUserInput(QEvent::Type type) {
   }
 }
 
+}  // namespace
+
+// Watches every event of the application while work runs and refuses the
+// user's input; a message box shown meanwhile clears `refuse` for as long as
+// it asks.
+class InputRefusal : public QObject {
+ public:
+  InputRefusal(const bool& refuse, QObject* parent) : QObject(parent), m_refuse(refuse) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (m_refuse && IsUserInput(event->type())) {
+      event->ignore();
+      return true;
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  const bool& m_refuse;
+};
+
+namespace {
+
 // Lets a message box or the retry dialog, shown in the middle of long work,
 // take the user's answer.
 class InputAllowed {
@@ -95,8 +121,10 @@ QuillonWindow::QuillonWindow(Opener& opener, QWidget* parent) : QWidget(parent),
                   [this](int id) { return ControlRect(id); });
 
   // 120 horizontal dialog units: thirty times the average character width.
+  // The last column takes what is left, so that no scroll bar appears while
+  // the columns fit.
   const int columnWidth = m_units.X(kColumnWidthUnits);
-  for (int column = 0; column < 3; ++column) m_fileList->setColumnWidth(column, columnWidth);
+  for (int column = 0; column < 2; ++column) m_fileList->setColumnWidth(column, columnWidth);
 
   m_fileList->SetDropTarget(std::make_unique<CQLDropTarget>(m_fileList));
   m_fileList->SetDropHandler(
@@ -127,9 +155,9 @@ void QuillonWindow::CreateControls() {
         m_model = new FileListModel(m_fileList);
         m_fileList->setModel(m_model);
         m_fileList->setIconSize(QSize(16, 16));
-        // The list's own menu comes with the row commands; until then a right
-        // click on it must not reach the window's menu.
-        m_fileList->setContextMenuPolicy(Qt::PreventContextMenu);
+        // The list has a menu of its own; a right click on it never reaches
+        // the window's background menu.
+        m_fileList->setContextMenuPolicy(Qt::CustomContextMenu);
         widget = m_fileList;
         break;
       }
@@ -177,10 +205,16 @@ void QuillonWindow::ConnectHandlers() {
   connect(button(ControlId::kRefresh), &QPushButton::clicked, this,
           [this] { m_dlg->RefreshList(); });
   connect(m_nameEdit, &QLineEdit::textChanged, this, [this] { m_dlg->UpdateControls(); });
-  // Enter in the name field generates the names. Enter in the list and in
-  // the directory field is not bound to anything, and the window is no
-  // dialog, so neither Enter nor Esc closes it.
-  connect(m_nameEdit, &QLineEdit::returnPressed, this, [this] { m_dlg->GenerateNames(); });
+  // Enter goes to the logic with the place it was pressed in; the window is
+  // no dialog, so neither Enter nor Esc closes it.
+  connect(m_nameEdit, &QLineEdit::returnPressed, this,
+          [this] { m_dlg->OnOK(FocusArea::kNameField); });
+  connect(m_fileList, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { ShowRowMenu(at); });
+  connect(m_fileList, &QAbstractItemView::doubleClicked, this,
+          [this] { m_dlg->OpenSelectedFiles(); });
+  m_fileList->installEventFilter(this);
+  m_directoryEdit->installEventFilter(this);
 
   auto* refresh = new QShortcut(QKeySequence(Qt::Key_F5), this);
   connect(refresh, &QShortcut::activated, this, [this] { m_dlg->RefreshList(); });
@@ -220,6 +254,44 @@ void QuillonWindow::contextMenuEvent(QContextMenuEvent* event) {
   menu.exec(event->globalPos());
 }
 
+bool QuillonWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+  const int key = static_cast<QKeyEvent*>(event)->key();
+  if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+    m_dlg->OnOK(FocusAreaOf(watched));
+    return true;
+  }
+  if (key == Qt::Key_Delete && watched == m_fileList) {
+    m_dlg->DeleteSelectedRows();
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+FocusArea QuillonWindow::FocusAreaOf(const QObject* widget) const {
+  if (widget == m_nameEdit) return FocusArea::kNameField;
+  if (widget == m_fileList) return FocusArea::kFileList;
+  return FocusArea::kOther;
+}
+
+void QuillonWindow::ShowRowMenu(const QPoint& atViewport) {
+  QMenu menu(this);
+  const bool clipboardHasText = HasClipboardText();
+  const bool rowsSelected = m_fileList->selectionModel()->hasSelection();
+  std::map<QAction*, MenuCommand> commands;
+  for (const menus::MenuItem& item : menus::kRowMenu) {
+    if (!item.command) {
+      menu.addSeparator();
+      continue;
+    }
+    QAction* action = menu.addAction(Q(item.text));
+    action->setEnabled(m_dlg->IsMenuCommandEnabled(*item.command, clipboardHasText, rowsSelected));
+    commands.emplace(action, *item.command);
+  }
+  QAction* chosen = menu.exec(m_fileList->viewport()->mapToGlobal(atViewport));
+  if (chosen != nullptr) m_dlg->OnMenuCommand(commands.at(chosen));
+}
+
 void QuillonWindow::ShowAbout() {
   CAboutDlg about(*this, this);
   about.exec();
@@ -229,10 +301,26 @@ void QuillonWindow::DropFiles(const std::vector<std::u16string>& paths) {
   if (!paths.empty() && m_fileList->AcceptsDrop()) m_dlg->OnFilesDropped(paths);
 }
 
+namespace {
+
+// A message box as every dialog of the program: Japanese button texts
+// whatever Qt's own translations say, and a fixed size without minimise and
+// maximise buttons.
+void PrepareMessageBox(QMessageBox& box) {
+  box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                     Qt::WindowCloseButtonHint);
+  if (QAbstractButton* ok = box.button(QMessageBox::Ok)) ok->setText(Q(str::kOkButton));
+  if (QAbstractButton* cancel = box.button(QMessageBox::Cancel))
+    cancel->setText(Q(str::kCancelButton));
+}
+
+}  // namespace
+
 void QuillonWindow::ShowMessage(std::u16string_view text) {
   InputAllowed allowed(m_refuseInput);
   QMessageBox box(QMessageBox::Warning, Q(str::kAppTitle), DisplayText(text), QMessageBox::Ok,
                   this);
+  PrepareMessageBox(box);
   box.exec();
 }
 
@@ -240,6 +328,7 @@ bool QuillonWindow::AskOkCancel(std::u16string_view text) {
   InputAllowed allowed(m_refuseInput);
   QMessageBox box(QMessageBox::Warning, Q(str::kAppTitle), DisplayText(text),
                   QMessageBox::Ok | QMessageBox::Cancel, this);
+  PrepareMessageBox(box);
   box.setDefaultButton(QMessageBox::Ok);
   box.setEscapeButton(QMessageBox::Cancel);
   return box.exec() == QMessageBox::Ok;
@@ -265,6 +354,15 @@ void QuillonWindow::DeleteAllRows() {
 }
 void QuillonWindow::DeleteRow(int row) {
   m_model->RemoveRow(row);
+}
+
+void QuillonWindow::DeleteRows(const std::vector<int>& rows) {
+  m_model->RemoveRows(rows);
+}
+
+void QuillonWindow::EnsureRowVisible(int row) {
+  const QModelIndex index = m_model->index(row, 0);
+  if (index.isValid()) m_fileList->scrollTo(index);
 }
 
 void QuillonWindow::SetCellText(int row, int column, std::u16string_view text) {
@@ -338,7 +436,8 @@ void QuillonWindow::BeginProgress(std::size_t total) {
     m_busyTime.start();
     m_sinceRepaint.start();
     m_refuseInput = true;
-    qApp->installEventFilter(this);
+    if (!m_inputRefusal) m_inputRefusal = new InputRefusal(m_refuseInput, this);
+    qApp->installEventFilter(m_inputRefusal);
   }
   m_progressTotal = total;
   m_progressDone = 0;
@@ -358,7 +457,7 @@ void QuillonWindow::SetProgress(std::size_t done) {
 
 void QuillonWindow::EndProgress() {
   if (m_busyDepth == 0 || --m_busyDepth > 0) return;
-  qApp->removeEventFilter(this);
+  qApp->removeEventFilter(m_inputRefusal);
   m_refuseInput = false;
   if (m_progress != nullptr) {
     m_progress->hide();
@@ -387,14 +486,6 @@ void QuillonWindow::UpdateProgressDialog() {
   m_progress->setValue(done);
   m_progress->setLabelText(Q(str::kProgressLabel) + u'\n' + QString::number(done) + QStringLiteral(" / ") +
                            QString::number(total) + Q(str::kProgressFiles));
-}
-
-bool QuillonWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (m_refuseInput && IsUserInput(event->type())) {
-    event->ignore();
-    return true;
-  }
-  return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace quillon

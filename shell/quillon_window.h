@@ -20,6 +20,7 @@ class QProgressDialog;
 namespace quillon {
 
 class CDropTargetListCtrl;
+class InputRefusal;
 class FileListModel;
 
 class QuillonWindow : public QWidget, public DialogPort {
@@ -42,6 +43,9 @@ class QuillonWindow : public QWidget, public DialogPort {
   void DropFiles(const std::vector<std::u16string>& paths);
   // Runs the About box modally.
   void ShowAbout();
+  // The list's context menu at a point of the list's viewport; returns once
+  // it is closed and the chosen command has run.
+  void ShowRowMenu(const QPoint& atViewport);
 
   // DialogPort
   void ShowMessage(std::u16string_view text) override;
@@ -51,6 +55,8 @@ class QuillonWindow : public QWidget, public DialogPort {
   void SetRows(std::u16string_view directory, std::vector<std::u16string> names) override;
   void DeleteAllRows() override;
   void DeleteRow(int row) override;
+  void DeleteRows(const std::vector<int>& rows) override;
+  void EnsureRowVisible(int row) override;
   void SetCellText(int row, int column, std::u16string_view text) override;
   void SetColumnTexts(int column, std::vector<std::u16string> texts) override;
   void SetColumnNames(int column, NamePool texts) override;
@@ -74,7 +80,6 @@ class QuillonWindow : public QWidget, public DialogPort {
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
-  // While work runs, refuses every input to the application's windows.
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -83,6 +88,8 @@ class QuillonWindow : public QWidget, public DialogPort {
   std::optional<LayoutRect> ControlRect(int id) const;
   void ShowProgressDialog();
   void UpdateProgressDialog();
+  // Where Enter was pressed, as the logic tells the places apart.
+  FocusArea FocusAreaOf(const QObject* widget) const;
 
   Opener& m_opener;
   PosixFileSystem m_fileSystem;
@@ -107,6 +114,7 @@ class QuillonWindow : public QWidget, public DialogPort {
   int m_showProgressAfterMs = 500;
   int m_repaintEveryMs = 40;
   QProgressDialog* m_progress = nullptr;  // owned by the window while shown
+  InputRefusal* m_inputRefusal = nullptr;  // owned by the window
 };
 
 }  // namespace quillon

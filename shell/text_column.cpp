@@ -54,8 +54,26 @@ void TextColumn::Set(std::size_t row, std::u16string_view text) {
 }
 
 void TextColumn::Erase(std::size_t row) {
-  m_live -= m_cells[row].length;
-  m_cells.erase(m_cells.begin() + static_cast<std::ptrdiff_t>(row));
+  EraseRange(row, row + 1);
+}
+
+void TextColumn::EraseRange(std::size_t first, std::size_t end) {
+  for (std::size_t row = first; row < end; ++row) m_live -= m_cells[row].length;
+  m_cells.erase(m_cells.begin() + static_cast<std::ptrdiff_t>(first),
+                m_cells.begin() + static_cast<std::ptrdiff_t>(end));
+  CompactIfWasteful();
+}
+
+void TextColumn::EraseMarked(const std::vector<bool>& doomed) {
+  std::size_t kept = 0;
+  for (std::size_t row = 0; row < m_cells.size(); ++row) {
+    if (doomed[row]) {
+      m_live -= m_cells[row].length;
+      continue;
+    }
+    m_cells[kept++] = m_cells[row];
+  }
+  m_cells.resize(kept);
   CompactIfWasteful();
 }
 

@@ -29,6 +29,10 @@ class TextColumn {
   void Take(NamePool texts, std::size_t rows);
   void Set(std::size_t row, std::u16string_view text);
   void Erase(std::size_t row);
+  // Removes rows first..end-1.
+  void EraseRange(std::size_t first, std::size_t end);
+  // Removes every row marked in `doomed` (one mark per row).
+  void EraseMarked(const std::vector<bool>& doomed);
 
  private:
   struct Cell {

@@ -6,6 +6,7 @@
 #include "core/quillon_dlg.h"
 #include "resources/strings.h"
 #include "shell/posix_file_system.h"
+#include "tests/fault_file_system.h"
 #include "tests/test_support.h"
 
 namespace quillon {
@@ -78,6 +79,56 @@ TEST_F(DropIntake, DroppingListedFilesAgainKeepsRowsButDropsTheNewNames) {
   EXPECT_FALSE(dlg.m_invalid);
   EXPECT_EQ(ui.Column(kNewNameColumn), (std::vector<std::u16string>{u"", u""}));
   EXPECT_EQ(ui.Column(kResultColumn), (std::vector<std::u16string>{u"", u""}));
+}
+
+TEST_F(DropIntake, CaseTwinsAreTwoFilesAndEachRowShowsItsOwnName) {
+  // A file system that tells case apart: each spelling is a file of its own,
+  // and what column 0 shows is exactly what would be renamed.
+  using Drops = std::vector<std::vector<const char*>>;
+  using Names = std::vector<std::u16string>;
+  struct Case {
+    const char* what;
+    Drops drops;
+    const char* deletedBeforeLastDrop;
+    Names rows;
+    int listings;  // directory reads: only when spellings of one name meet
+  } cases[] = {
+      {"listed, then its twin alone", {{"a.txt"}, {"A.TXT"}}, nullptr, {u"A.TXT", u"a.txt"}, 1},
+      {"both in one drop",
+       {{"a.txt", "b.txt", "A.TXT"}},
+       nullptr,
+       {u"A.TXT", u"a.txt", u"b.txt"},
+       1},
+      {"both in one drop, other order", {{"A.TXT", "a.txt"}}, nullptr, {u"A.TXT", u"a.txt"}, 1},
+      {"a listed twin dropped again",
+       {{"a.txt", "A.TXT"}, {"a.txt"}},
+       nullptr,
+       {u"A.TXT", u"a.txt"},
+       2},
+      {"the twin of a deleted row", {{"a.txt"}, {"A.TXT"}}, "a.txt", {u"A.TXT", u"a.txt"}, 1},
+      {"no twins", {{"b.txt"}, {"a.txt", "b.txt"}}, nullptr, {u"a.txt", u"b.txt"}, 0},
+  };
+  for (const Case& c : cases) {
+    TempDir twins;
+    for (const char* name : {"a.txt", "A.TXT", "b.txt"}) twins.Write(name);
+    ASSERT_EQ(twins.Entries().size(), 3u) << "needs a file system that tells case apart";
+    testing::FaultFileSystem counting(fs);
+    FakeDialog view;
+    CQuillonDlg list(counting, view);
+    for (std::size_t d = 0; d < c.drops.size(); ++d) {
+      if (d + 1 == c.drops.size() && c.deletedBeforeLastDrop != nullptr)
+        ::unlink(twins.BytesOf(c.deletedBeforeLastDrop).c_str());
+      std::vector<std::u16string> paths;
+      for (const char* name : c.drops[d]) paths.push_back(twins.PathOf(name));
+      list.OnFilesDropped(paths);
+    }
+    Names files;
+    for (const auto& f : list.m_files) files.push_back(f->m_name);
+    EXPECT_EQ(files, c.rows) << c.what;
+    EXPECT_EQ(view.Column(kOldNameColumn), c.rows) << c.what;
+    EXPECT_EQ(counting.opens, c.listings) << c.what;
+    EXPECT_TRUE(view.messages.empty()) << c.what;
+  }
 }
 
 // Every refusal shows its message and leaves the rows, the directory and the

@@ -61,6 +61,7 @@ class FaultFileSystem : public FileSystem {
 
   // Record
   int opens = 0;
+  int lookups = 0;  // IsNameFree calls
   std::vector<MoveCall> moves;
 
  private:
@@ -69,7 +70,10 @@ class FaultFileSystem : public FileSystem {
     Directory(FaultFileSystem& owner, std::unique_ptr<DirectoryHandle> inner)
         : m_owner(owner), m_inner(std::move(inner)) {}
     bool List(std::vector<std::u16string>* names) override { return m_inner->List(names); }
-    bool IsNameFree(std::u16string_view name) override { return m_inner->IsNameFree(name); }
+    bool IsNameFree(std::u16string_view name) override {
+      ++m_owner.lookups;
+      return m_inner->IsNameFree(name);
+    }
     NameLimit GetNameLimit() override {
       return m_owner.nameLimit ? *m_owner.nameLimit : m_inner->GetNameLimit();
     }

@@ -8,6 +8,7 @@
 
 #include "core/quillon_dlg.h"
 #include "shell/posix_file_system.h"
+#include "tests/fault_file_system.h"
 #include "tests/test_support.h"
 
 namespace quillon {
@@ -16,20 +17,6 @@ namespace {
 using testing::FakeDialog;
 using testing::TempDir;
 using testing::U;
-
-// Counts how often the directory is opened and listed.
-class CountingFileSystem : public FileSystem {
- public:
-  EntryType GetEntryType(std::u16string_view path) override { return m_real.GetEntryType(path); }
-  std::unique_ptr<DirectoryHandle> OpenDirectory(std::u16string_view path) override {
-    ++opened;
-    return m_real.OpenDirectory(path);
-  }
-  int opened = 0;
-
- private:
-  PosixFileSystem m_real;
-};
 
 struct Outcome {
   bool passed;
@@ -65,7 +52,8 @@ class PlanCheckTest : public ::testing::Test {
   }
 
   TempDir dir;
-  CountingFileSystem fs;
+  PosixFileSystem posix;
+  testing::FaultFileSystem fs{posix};
   FakeDialog dialog;
   CQuillonDlg dlg{fs, dialog};
 };
@@ -76,7 +64,7 @@ TEST_F(PlanCheckTest, CaseOnlyRenamePasses) {
   Files({"a.txt"});
   const Outcome outcome = Check({"a.txt"}, {"A.txt"});
   EXPECT_TRUE(outcome.passed);
-  EXPECT_EQ(fs.opened, 1);
+  EXPECT_EQ(fs.opens, 1);
   EXPECT_TRUE(dialog.messages.empty());
 }
 
@@ -128,6 +116,31 @@ TEST_F(PlanCheckTest, UnlistedFileDifferingOnlyInCaseFromAListedOneClashes) {
   EXPECT_TRUE(Check({"a.txt"}, {"b.txt"}).passed);
   // Both listed: each source is found, neither blocks the other.
   EXPECT_TRUE(Check({"a.txt", "A.txt"}, {"b1.txt", "b2.txt"}).passed);
+}
+
+TEST_F(PlanCheckTest, ASourceIsTheEntryOfExactlyItsNameNotATwin) {
+  // A file system that tells case apart: a.txt and A.txt are two files, and
+  // a.txt deleted is missing although its twin remains.
+  Files({"a.txt", "A.txt", "b.txt"});
+  ASSERT_EQ(dir.Entries().size(), 3u) << "needs a file system that tells case apart";
+  ::unlink(dir.BytesOf("a.txt").c_str());
+  struct Case {
+    std::vector<std::u16string> sources, targets;
+    Rows missing, duplicates;
+  } cases[] = {
+      {{u"a.txt"}, {u"x.txt"}, {0}, {}},  {{u"A.txt", u"a.txt"}, {u"x.txt", u"y.txt"}, {1}, {}},
+      {{u"A.txt"}, {u"a.txt"}, {}, {}},    // case-only change onto the free spelling
+      {{u"A.txt"}, {u"B.TXT"}, {}, {0}},   // new names still clash ignoring case
+      {{u"a.txt"}, {u"A.TXT"}, {0}, {0}},  // the twin is another file
+  };
+  for (const Case& c : cases) {
+    fs.lookups = 0;
+    const Outcome outcome = Check(c.sources, c.targets);
+    EXPECT_EQ(outcome.missing, c.missing) << ::testing::PrintToString(c.sources);
+    EXPECT_EQ(outcome.duplicates, c.duplicates) << ::testing::PrintToString(c.targets);
+    // Only the name without an entry of its own is looked up.
+    EXPECT_EQ(fs.lookups, static_cast<int>(c.missing.size()));
+  }
 }
 
 TEST_F(PlanCheckTest, DeletedFileIsMissingWhereverItSorts) {
@@ -188,7 +201,8 @@ TEST_F(PlanCheckTest, LargeShiftedSeriesInACrowdedDirectory) {
   const Outcome outcome = Check(sources, targets);
   EXPECT_EQ(outcome.duplicates, (Rows{734}));
   EXPECT_TRUE(outcome.missing.empty());
-  EXPECT_EQ(fs.opened, 1);
+  EXPECT_EQ(fs.opens, 1);
+  EXPECT_EQ(fs.lookups, 0);  // every source has its entry: no call per row
 }
 
 }  // namespace

@@ -108,6 +108,19 @@ class FakeDialog : public DialogPort {
   }
   void DeleteAllRows() override { rows.clear(); }
   void DeleteRow(int row) override { rows.erase(rows.begin() + row); }
+  void DeleteRows(const std::vector<int>& doomed) override {
+    std::vector<Row> kept;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      if (next < doomed.size() && static_cast<std::size_t>(doomed[next]) == i) {
+        ++next;
+      } else {
+        kept.push_back(std::move(rows[i]));
+      }
+    }
+    rows = std::move(kept);
+  }
+  void EnsureRowVisible(int row) override { shownRows.push_back(row); }
   void SetCellText(int row, int column, std::u16string_view text) override {
     rows.at(static_cast<std::size_t>(row)).cells[column] = text;
   }
@@ -152,6 +165,7 @@ class FakeDialog : public DialogPort {
   std::vector<std::u16string> questions;
   std::vector<std::u16string> retryMessages;
   std::vector<std::u16string> opened;
+  std::vector<int> shownRows;  // rows scrolled into view, in order
   std::u16string directoryText;
   std::u16string rowsDirectory;
   std::vector<Row> rows;

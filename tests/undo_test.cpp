@@ -76,6 +76,53 @@ TEST_F(UndoTest, RefusedWhenAnOldNameWasTakenAndAllowedOnceItIsFreeAgain) {
   EXPECT_EQ(m_dir.Read("a.jpg"), "a.jpg");
 }
 
+TEST_F(UndoTest, ACaseTwinLeftBehindIsNotTheListedFile) {
+  // A file system that tells case apart: with c.jpg gone, C.JPG is another
+  // file, so validation reports the row missing instead of the move failing.
+  Plan({{"a.jpg", "b.jpg"}, {"c.jpg", "d.jpg"}});
+  m_dir.Write("C.JPG", "twin");
+  ::unlink(m_dir.BytesOf("c.jpg").c_str());
+  m_dlg.OnExecute();
+  EXPECT_FALSE(m_dlg.m_executed);
+  EXPECT_TRUE(m_fs.moves.empty());
+  EXPECT_EQ(m_dialog.messages, Texts{str::kMsgMissing});
+  EXPECT_EQ(Results(), (Texts{u"", str::kVerdictMissing}));
+
+  // The same for the way back: d.jpg gone, D.JPG someone else's.
+  ::unlink(m_dir.BytesOf("C.JPG").c_str());
+  m_dir.Write("c.jpg");
+  m_dialog.messages.clear();
+  m_dlg.OnExecute();
+  ASSERT_TRUE(m_dlg.m_executed);
+  m_dir.Write("D.JPG", "twin");
+  ::unlink(m_dir.BytesOf("d.jpg").c_str());
+  m_fs.moves.clear();
+  m_dialog.messages.clear();
+  EXPECT_FALSE(m_dlg.OnUndo());
+  EXPECT_EQ(m_dialog.messages, Texts{str::kDirectoryChanged});
+  EXPECT_TRUE(m_fs.moves.empty());
+  EXPECT_EQ(m_dir.Read("D.JPG"), "twin");
+}
+
+TEST_F(UndoTest, TwinsThatDifferOnlyInCaseComeBackUnlessAThirdAppeared) {
+  // Where case is told apart, a.jpg and A.JPG are two files; they lived side
+  // by side before, so undo may bring both back.
+  Execute({{"A.JPG", "x2.JPG"}, {"a.jpg", "x1.jpg"}});
+  EXPECT_TRUE(m_dlg.OnUndo());
+  EXPECT_EQ(m_dialog.messages, Texts{str::kRestored});
+  EXPECT_EQ(m_dir.Read("a.jpg"), "a.jpg");
+  EXPECT_EQ(m_dir.Read("A.JPG"), "A.JPG");
+
+  // A third spelling that someone else made meanwhile still blocks the way.
+  m_dlg.OnExecute();
+  ASSERT_TRUE(m_dlg.m_executed);
+  m_dir.Write("a.JPG", "third");
+  m_dialog.messages.clear();
+  EXPECT_FALSE(m_dlg.OnUndo());
+  EXPECT_EQ(m_dialog.messages, Texts{str::kDirectoryChanged});
+  EXPECT_EQ(m_dir.Read("a.JPG"), "third");
+}
+
 TEST_F(UndoTest, RefusedWhenAnOldNameBecameADirectory) {
   Execute({{"a.jpg", "b.jpg"}});
   m_dir.MakeDir("a.jpg");

@@ -34,6 +34,27 @@ inline void OnNextModal(std::function<void(QWidget*)> answer, int attemptsLeft =
   });
 }
 
+// Runs `action` and returns how many modal dialogs or popup menus opened
+// while it ran, closing each. A dialog that `action` opens runs a nested
+// loop in which the watch fires; once `action` has returned, nothing more
+// can open, so no waiting is needed afterwards.
+inline int ModalsOpenedDuring(const std::function<void()>& action) {
+  int opened = 0;
+  QTimer watch;
+  watch.setInterval(10);
+  QObject::connect(&watch, &QTimer::timeout, [&opened] {
+    QWidget* modal = QApplication::activePopupWidget();
+    if (modal == nullptr) modal = QApplication::activeModalWidget();
+    if (modal != nullptr) {
+      ++opened;
+      modal->close();
+    }
+  });
+  watch.start();
+  action();
+  return opened;
+}
+
 // The directory that main() made HOME and the XDG directories live in.
 const std::string& ScratchHome();
 

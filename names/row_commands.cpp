@@ -1,0 +1,129 @@
+// The list's row commands: its context menu, deleting and opening rows, and
+// Enter.
+#include <algorithm>
+
+#include "core/paths.h"
+#include "core/quillon_dlg.h"
+
+namespace quillon {
+
+bool CQuillonDlg::IsMenuCommandEnabled(MenuCommand command, bool clipboardHasText,
+                                       bool rowsSelected) const {
+  const bool rows = !m_files.empty();
+  const bool names = !m_newNames.empty();
+  switch (command) {
+    case MenuCommand::kOpen:
+      return rows && rowsSelected;
+    case MenuCommand::kCopyOldBase:
+    case MenuCommand::kCopyOldFull:
+      return rows;
+    case MenuCommand::kCopyNewBase:
+    case MenuCommand::kCopyNewFull:
+      return rows && names;
+    case MenuCommand::kPaste:
+      return rows && !m_executed && clipboardHasText;
+    case MenuCommand::kDelete:
+      return rows && !m_executed && rowsSelected;
+    case MenuCommand::kRefresh:
+      return rows && !m_executed && names;
+  }
+  return false;
+}
+
+void CQuillonDlg::OnMenuCommand(MenuCommand command) {
+  // The menu was greyed as it opened; the state is checked again because a
+  // command may also arrive when it no longer holds.
+  if (!IsMenuCommandEnabled(command, m_dialog.HasClipboardText(), !m_dialog.SelectedRows().empty()))
+    return;
+  switch (command) {
+    case MenuCommand::kOpen:
+      OpenSelectedFiles();
+      break;
+    case MenuCommand::kCopyOldBase:
+    case MenuCommand::kCopyOldFull:
+    case MenuCommand::kCopyNewBase:
+    case MenuCommand::kCopyNewFull:
+      OnCopyNameList(command);
+      break;
+    case MenuCommand::kPaste:
+      PasteNewNames();
+      break;
+    case MenuCommand::kDelete:
+      DeleteSelectedRows();
+      break;
+    case MenuCommand::kRefresh:
+      RefreshList();
+      break;
+  }
+}
+
+void CQuillonDlg::DeleteSelectedRows() {
+  if (m_executed) return;
+  std::vector<int> selected = m_dialog.SelectedRows();
+  const int rowCount = static_cast<int>(m_files.size());
+  std::sort(selected.begin(), selected.end());
+  selected.erase(std::unique(selected.begin(), selected.end()), selected.end());
+  selected.erase(std::remove_if(selected.begin(), selected.end(),
+                                [rowCount](int row) { return row < 0 || row >= rowCount; }),
+                 selected.end());
+  if (selected.empty()) return;
+
+  // One compacting pass instead of one erase per row, which would make
+  // deleting most of a hundred thousand rows quadratic; the rows that stay
+  // keep their order, as when each is erased from the highest index down.
+  std::vector<bool> doomed(m_files.size(), false);
+  for (int row : selected) doomed[static_cast<std::size_t>(row)] = true;
+  const auto compact = [&doomed](auto& rows) {
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      if (i < doomed.size() && doomed[i]) continue;
+      if (kept != i) rows[kept] = std::move(rows[i]);
+      ++kept;
+    }
+    rows.resize(kept);
+  };
+  compact(m_files);
+  compact(m_newNames);
+  compact(m_currentNames);
+  m_dialog.DeleteRows(selected);
+
+  if (m_files.empty()) {
+    ResetList();  // asks nothing: there is no row left to lose
+    return;
+  }
+  ValidateNewNames();
+  UpdateControls();
+}
+
+void CQuillonDlg::OpenSelectedFiles() {
+  std::vector<int> selected = m_dialog.SelectedRows();
+  std::sort(selected.begin(), selected.end());
+  for (int row : selected) {
+    if (row < 0 || static_cast<std::size_t>(row) >= m_files.size()) continue;
+    const auto index = static_cast<std::size_t>(row);
+    const CFileNameX& file = *m_files[index];
+    // Once executed, the files bear their new names (a row whose move failed
+    // included: opening a name that is not there is silent).
+    if (m_executed && index < m_newNames.size()) {
+      m_dialog.OpenWithDefaultApplication(
+          JoinPath(m_directory, std::u16string(m_newNames[index]).append(file.m_ext)));
+    } else {
+      m_dialog.OpenWithDefaultApplication(JoinPath(m_directory, file.m_name));
+    }
+  }
+}
+
+void CQuillonDlg::OnOK(FocusArea focus) {
+  switch (focus) {
+    case FocusArea::kNameField:
+      GenerateNames();
+      break;
+    case FocusArea::kFileList:
+      OpenSelectedFiles();
+      break;
+    case FocusArea::kOther:
+      break;
+  }
+}
+
+}  // namespace quillon
