@@ -107,8 +107,8 @@ void Compare(const Settings& settings, const char* what, const Side& floor, cons
   const double ratio = Median(ratios);
   const auto [low, high] = std::minmax_element(ratios.begin(), ratios.end());
   std::printf(
-      "%-50s floor %8.1f ms  ours %8.1f ms  ratio %5.2f (%4.2f-%4.2f)  target <= %.1f  %s\n",
-      what, Median(floors) * 1e3, Median(times) * 1e3, ratio, *low, *high, target,
+      "%-50s floor %8.1f ms  ours %8.1f ms  ratio %5.2f (%4.2f-%4.2f)  target <= %.1f  %s\n", what,
+      Median(floors) * 1e3, Median(times) * 1e3, ratio, *low, *high, target,
       ratio <= target ? "ok" : "OVER");
   std::fflush(stdout);
 }
@@ -242,8 +242,7 @@ void BenchShift(const Settings& settings, std::size_t n, bool up) {
       moves.emplace_back(SeriesName(i), SeriesName(i - 1));
     }
   }
-  BenchRenames(settings, up ? "series shifted up" : "series shifted down", n, targetOf, moves,
-               1.3);
+  BenchRenames(settings, up ? "series shifted up" : "series shifted down", n, targetOf, moves, 1.3);
 }
 
 void BenchSwaps(const Settings& settings, std::size_t n) {
@@ -281,9 +280,10 @@ void BenchLogicMemory(const Settings& settings, std::size_t n, long targetMb) {
       ui.nameField = u"trip_000001";
       dlg.GenerateNames();
       const long peak = PeakRssMb();
-      std::printf("logic alone: %zu rows (drop, generate, validate), peak %ld MB"
-                  "  target < %ld MB  %s\n",
-                  dlg.m_files.size(), peak, targetMb, peak < targetMb ? "ok" : "OVER");
+      std::printf(
+          "logic alone: %zu rows (drop, generate, validate), peak %ld MB"
+          "  target < %ld MB  %s\n",
+          dlg.m_files.size(), peak, targetMb, peak < targetMb ? "ok" : "OVER");
       std::fflush(stdout);
     }
     ::_exit(0);

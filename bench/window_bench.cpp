@@ -110,8 +110,8 @@ int RunWindowSession(int argc, char** argv, std::size_t n, const std::string& pa
                     Qt::NoModifier);
     QApplication::sendEvent(viewport, &drop);
     window.repaint();
-    dropMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                 .count();
+    dropMs =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   }
   const auto rows = static_cast<std::size_t>(window.Model()->rowCount());
 

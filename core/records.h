@@ -30,7 +30,7 @@ class CFileNameX {
   CFileNameX(const CFileNameX&) = delete;
   CFileNameX& operator=(const CFileNameX&) = delete;
 
-  std::u16string m_name;  // without directory, exactly as dropped
+  std::u16string m_name;       // without directory, exactly as dropped
   std::u16string_view m_base;  // m_name before its last '.'
   std::u16string_view m_ext;   // from the last '.' (included), or empty
 

@@ -215,7 +215,8 @@ void RenameRun::RecordCurrentNames() {
   names.reserve(m_sources.size());
   for (std::size_t row = 0; row < m_sources.size(); ++row)
     names.emplace_back(m_renamed[row] ? m_targets[row] : m_sources[row]);
-  for (auto& [row, temporary] : m_leftParked) names[static_cast<std::size_t>(row)] = std::move(temporary);
+  for (auto& [row, temporary] : m_leftParked)
+    names[static_cast<std::size_t>(row)] = std::move(temporary);
 }
 
 void RenameRun::Fail(Row row, std::u16string_view message) {

@@ -20,8 +20,7 @@ class NameNumbering {
   // or view of its own: the names stay where the caller holds them.
   using NameAt = std::function<std::u16string_view(std::int32_t k)>;
 
-  explicit NameNumbering(NameAt nameAt,
-                         const NameCollator& collator = NameCollator::Default());
+  explicit NameNumbering(NameAt nameAt, const NameCollator& collator = NameCollator::Default());
 
   // Room for this many names without growing.
   void Reserve(std::size_t names);

@@ -484,8 +484,8 @@ void QuillonWindow::UpdateProgressDialog() {
   const auto done = static_cast<int>(std::min(m_progressDone, m_progressTotal));
   m_progress->setMaximum(total);
   m_progress->setValue(done);
-  m_progress->setLabelText(Q(str::kProgressLabel) + u'\n' + QString::number(done) + QStringLiteral(" / ") +
-                           QString::number(total) + Q(str::kProgressFiles));
+  m_progress->setLabelText(Q(str::kProgressLabel) + u'\n' + QString::number(done) +
+                           QStringLiteral(" / ") + QString::number(total) + Q(str::kProgressFiles));
 }
 
 }  // namespace quillon

@@ -113,7 +113,7 @@ class QuillonWindow : public QWidget, public DialogPort {
   QElapsedTimer m_sinceRepaint;
   int m_showProgressAfterMs = 500;
   int m_repaintEveryMs = 40;
-  QProgressDialog* m_progress = nullptr;  // owned by the window while shown
+  QProgressDialog* m_progress = nullptr;   // owned by the window while shown
   InputRefusal* m_inputRefusal = nullptr;  // owned by the window
 };
 
