@@ -9,6 +9,7 @@
 // and ours on fresh directories (floor, ours, floor, ours, ...), so that both
 // meet the same moments of a shared machine, and reports the median of the
 // per-pair ratios with their spread; OVER marks a median above its target.
+// A line takes at least N pairs (5 by default), more where the work is short.
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
@@ -90,16 +91,24 @@ double Median(std::vector<double> values) {
   return values.size() % 2 == 1 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
 }
 
-// Floor and ours in turn, `pairs` times; prints the medians and the median
-// of the per-pair ratios with the smallest and largest ratio.
+// Floor and ours in turn, `pairs` times and more for short work, until the
+// floors add up to kMinFloorSeconds: a pair of 80 ms runs is easily upset by
+// another program, and more of them keep the median steady. Prints the
+// medians and the median of the per-pair ratios with the smallest and
+// largest ratio.
+constexpr double kMinFloorSeconds = 1.5;
+constexpr int kMostPairs = 40;
+
 void Compare(const Settings& settings, const char* what, const Side& floor, const Side& ours,
              double target) {
   std::vector<double> floors;
   std::vector<double> times;
   std::vector<double> ratios;
-  for (int i = 0; i < settings.pairs; ++i) {
+  double floorSeconds = 0;
+  for (int i = 0; i < settings.pairs || (floorSeconds < kMinFloorSeconds && i < kMostPairs); ++i) {
     floor.setup();
     floors.push_back(Seconds(floor.work));
+    floorSeconds += floors.back();
     ours.setup();
     times.push_back(Seconds(ours.work));
     ratios.push_back(times.back() / floors.back());
@@ -107,8 +116,9 @@ void Compare(const Settings& settings, const char* what, const Side& floor, cons
   const double ratio = Median(ratios);
   const auto [low, high] = std::minmax_element(ratios.begin(), ratios.end());
   std::printf(
-      "%-50s floor %8.1f ms  ours %8.1f ms  ratio %5.2f (%4.2f-%4.2f)  target <= %.1f  %s\n", what,
-      Median(floors) * 1e3, Median(times) * 1e3, ratio, *low, *high, target,
+      "%-46s floor %7.1f ms  ours %7.1f ms  ratio %4.2f (%4.2f-%4.2f, %2zu pairs)  target <= %.1f"
+      "  %s\n",
+      what, Median(floors) * 1e3, Median(times) * 1e3, ratio, *low, *high, ratios.size(), target,
       ratio <= target ? "ok" : "OVER");
   std::fflush(stdout);
 }
