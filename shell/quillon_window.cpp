@@ -56,7 +56,6 @@ bool IsUserInput(QEvent::Type type) {
     case QEvent::TouchEnd:
     case QEvent::TabletPress:
     case QEvent::TabletRelease:
-    case QEvent::Close:
       return true;
     default:
       return false;
@@ -74,7 +73,12 @@ class InputRefusal : public QObject {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (m_refuse && IsUserInput(event->type())) {
+    // Closing the window or its progress would not stop the work, only hide
+    // it.
+    const auto* widget = qobject_cast<QWidget*>(watched);
+    const bool closing = event->type() == QEvent::Close && widget != nullptr &&
+                         (widget == parent() || widget->parentWidget() == parent());
+    if (m_refuse && (closing || IsUserInput(event->type()))) {
       event->ignore();
       return true;
     }
