@@ -20,7 +20,9 @@ QUILLON_BUILD_PACKAGES=(build-essential cmake pkg-config libicu-dev libgtest-dev
   libbenchmark-dev qt6-base-dev qt6-qpa-plugins libgl-dev shared-mime-info
   # An exFAT image mounted through FUSE lets the tests prove case-only renames
   # on a file system that ignores case (skipped where mounting is not allowed).
-  exfatprogs exfat-fuse)
+  exfatprogs exfat-fuse
+  # The Windows port is cross-built with MinGW-w64 and its tests run under Wine.
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64)
 
 # What running the window needs besides: a Japanese font for the dialog font,
 # the X11 and Wayland platform plugins, icons for file types, and xdg-open.

@@ -259,17 +259,36 @@ void QuillonWindow::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 bool QuillonWindow::eventFilter(QObject* watched, QEvent* event) {
+  // The menu asked for from the keyboard (the Menu key) opens at the current
+  // row rather than at the mouse, wherever that is.
+  if (event->type() == QEvent::ContextMenu && watched == m_fileList &&
+      static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+    ShowRowMenuAtCurrentRow();
+    return true;
+  }
   if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
-  const int key = static_cast<QKeyEvent*>(event)->key();
+  const auto* press = static_cast<QKeyEvent*>(event);
+  const int key = press->key();
   if (key == Qt::Key_Return || key == Qt::Key_Enter) {
     m_dlg->OnOK(FocusAreaOf(watched));
     return true;
   }
-  if (key == Qt::Key_Delete && watched == m_fileList) {
+  if (watched != m_fileList) return QWidget::eventFilter(watched, event);
+  if (key == Qt::Key_Delete) {
     m_dlg->DeleteSelectedRows();
     return true;
   }
+  // Shift+F10 is the other keyboard way to a context menu on the desktops.
+  if (key == Qt::Key_F10 && press->modifiers() == Qt::ShiftModifier) {
+    ShowRowMenuAtCurrentRow();
+    return true;
+  }
   return QWidget::eventFilter(watched, event);
+}
+
+void QuillonWindow::ShowRowMenuAtCurrentRow() {
+  const QRect row = m_fileList->visualRect(m_fileList->currentIndex());
+  ShowRowMenu(row.isValid() ? row.bottomLeft() : QPoint(0, 0));
 }
 
 FocusArea QuillonWindow::FocusAreaOf(const QObject* widget) const {

@@ -46,6 +46,8 @@ class QuillonWindow : public QWidget, public DialogPort {
   // The list's context menu at a point of the list's viewport; returns once
   // it is closed and the chosen command has run.
   void ShowRowMenu(const QPoint& atViewport);
+  // The same menu below the current row, for the keyboard.
+  void ShowRowMenuAtCurrentRow();
 
   // DialogPort
   void ShowMessage(std::u16string_view text) override;

@@ -173,6 +173,23 @@ TEST_F(ListCommands, KeysOfTheListAndTheDialog) {
   QTest::keyClick(List(), Qt::Key_Escape);
   EXPECT_TRUE(window.isVisible());
 
+  // The menu from the keyboard: the Menu key, and Shift+F10.
+  for (int opened = 0; opened < 2; ++opened) {
+    QString first;
+    OnNextModal([&](QWidget* popup) {
+      first = static_cast<QMenu*>(popup)->actions().value(0)->text();
+      popup->close();
+    });
+    if (opened == 0) {
+      QContextMenuEvent fromKey(QContextMenuEvent::Keyboard, QPoint(1, 1),
+                                List()->mapToGlobal(QPoint(1, 1)));
+      QApplication::sendEvent(List(), &fromKey);
+    } else {
+      QTest::keyClick(List(), Qt::Key_F10, Qt::ShiftModifier);
+    }
+    EXPECT_EQ(first, Q(str::kMenuOpen));
+  }
+
   // Deleting every row brings back the empty window.
   List()->selectAll();
   QTest::keyClick(List(), Qt::Key_Delete);
