@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -43,6 +44,15 @@ class DirectoryHandle {
   // reports them, hidden files, sub-directories). Returns false when the
   // enumeration stopped early; the entries read so far stay appended.
   virtual bool List(std::vector<std::u16string>* names) = 0;
+
+  // The same entries, each handed to `visit` and forgotten, so that a large
+  // directory is never held whole. Returns as List does.
+  virtual bool ListEach(const std::function<void(std::u16string_view)>& visit) {
+    std::vector<std::u16string> names;
+    const bool complete = List(&names);
+    for (const auto& name : names) visit(name);
+    return complete;
+  }
 
   // True only when looking the name up fails with "no such entry"; any other
   // outcome counts as taken.
