@@ -1,14 +1,18 @@
 // Measures the logic against floors taken in the same run, on tmpfs, and
 // prints each result as a ratio to its floor next to its target.
 //
-//   build/bench/quillon_bench [--quick] [--dir DIR]
+//   build/bench/quillon_bench [--quick | --huge] [--pairs N] [--dir DIR]
 //
 // DIR defaults to /dev/shm (tmpfs on Debian); every file is made in a fresh
-// directory below it and removed afterwards.
+// directory below it and removed afterwards. --quick uses 10 000 files
+// instead of 100 000, --huge 1 000 000. Each speed line alternates the floor
+// and ours on fresh directories (floor, ours, floor, ours, ...), so that both
+// meet the same moments of a shared machine, and reports the median of the
+// per-pair ratios with their spread; OVER marks a median above its target.
+// A line takes at least N pairs (5 by default), more where the work is short.
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,21 +22,21 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "core/name_codec.h"
 #include "core/quillon_dlg.h"
 #include "shell/posix_file_system.h"
 
-namespace quillon {
+namespace quillon::bench {
 namespace {
 
-// A window that shows nothing: the benchmark measures the logic alone.
+// A window that shows nothing: the speed lines measure the logic alone.
 class NullDialog : public DialogPort {
  public:
   void ShowMessage(std::u16string_view) override { ++messages; }
@@ -63,25 +67,9 @@ class NullDialog : public DialogPort {
   std::u16string nameField;
 };
 
-class ScratchDir {
- public:
-  explicit ScratchDir(const std::string& parent) {
-    std::string pattern = parent + "/quillon-bench-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) {
-      std::perror("mkdtemp");
-      std::exit(1);
-    }
-    path = pattern;
-  }
-  ~ScratchDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path, ec);
-  }
-  void Create(const std::string& name) const {
-    const int fd = ::open((path + "/" + name).c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
-    if (fd >= 0) ::close(fd);
-  }
-  std::string path;
+struct Settings {
+  std::string parent = "/dev/shm";
+  int pairs = 5;
 };
 
 double Seconds(const std::function<void()>& work) {
@@ -90,30 +78,55 @@ double Seconds(const std::function<void()>& work) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// Best of `runs`, each run prepared afresh by `setup` outside the timing.
-double Best(int runs, const std::function<void()>& setup, const std::function<void()>& work) {
-  double best = 1e9;
-  for (int i = 0; i < runs; ++i) {
-    setup();
-    best = std::min(best, Seconds(work));
+// One side of a comparison: `setup` prepares a fresh start outside the
+// timing, `work` is timed.
+struct Side {
+  std::function<void()> setup;
+  std::function<void()> work;
+};
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t mid = values.size() / 2;
+  return values.size() % 2 == 1 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+}
+
+// Floor and ours in turn, `pairs` times and more for short work, until the
+// floors add up to kMinFloorSeconds: a pair of 80 ms runs is easily upset by
+// another program, and more of them keep the median steady. Prints the
+// medians and the median of the per-pair ratios with the smallest and
+// largest ratio.
+constexpr double kMinFloorSeconds = 1.5;
+constexpr int kMostPairs = 40;
+
+void Compare(const Settings& settings, const char* what, const Side& floor, const Side& ours,
+             double target) {
+  std::vector<double> floors;
+  std::vector<double> times;
+  std::vector<double> ratios;
+  double floorSeconds = 0;
+  for (int i = 0; i < settings.pairs || (floorSeconds < kMinFloorSeconds && i < kMostPairs); ++i) {
+    floor.setup();
+    floors.push_back(Seconds(floor.work));
+    floorSeconds += floors.back();
+    ours.setup();
+    times.push_back(Seconds(ours.work));
+    ratios.push_back(times.back() / floors.back());
   }
-  return best;
+  const double ratio = Median(ratios);
+  const auto [low, high] = std::minmax_element(ratios.begin(), ratios.end());
+  std::printf(
+      "%-46s floor %7.1f ms  ours %7.1f ms  ratio %4.2f (%4.2f-%4.2f, %2zu pairs)  target <= %.1f"
+      "  %s\n",
+      what, Median(floors) * 1e3, Median(times) * 1e3, ratio, *low, *high, ratios.size(), target,
+      ratio <= target ? "ok" : "OVER");
+  std::fflush(stdout);
 }
 
-void Report(const char* what, double floor, double measured, double target) {
-  const double ratio = measured / floor;
-  std::printf("%-58s floor %8.1f ms  ours %8.1f ms  ratio %5.2f  target <= %.1f  %s\n", what,
-              floor * 1e3, measured * 1e3, ratio, target, ratio <= target ? "ok" : "OVER");
-}
+void Nothing() {}
 
-std::string SeriesName(std::size_t i) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "img_%06zu.jpg", i);
-  return buf;
-}
-
-void BenchDrop(const std::string& parent, std::size_t n) {
-  ScratchDir dir(parent);
+void BenchDrop(const Settings& settings, std::size_t n) {
+  ScratchDir dir(settings.parent);
   std::vector<std::string> bytePaths;
   std::vector<std::u16string> paths;
   for (std::size_t i = 0; i < n; ++i) {
@@ -124,27 +137,28 @@ void BenchDrop(const std::string& parent, std::size_t n) {
   std::reverse(bytePaths.begin(), bytePaths.end());
   for (const auto& p : bytePaths) paths.push_back(DecodeName(p));
 
-  const double floor = Best(
-      3, [] {},
-      [&] {
-        struct stat st;
-        for (const auto& p : bytePaths) ::lstat(p.c_str(), &st);
-      });
   PosixFileSystem fs;
   NullDialog ui;
   std::unique_ptr<CQuillonDlg> dlg;
-  const double ours = Best(
-      3, [&] { dlg = std::make_unique<CQuillonDlg>(fs, ui); }, [&] { dlg->OnFilesDropped(paths); });
-  if (ui.rows != n) std::printf("  (drop listed %zu rows of %zu)\n", ui.rows, n);
+  const Side floor{Nothing, [&] {
+                     struct stat st;
+                     for (const auto& p : bytePaths) ::lstat(p.c_str(), &st);
+                   }};
+  const Side ours{[&] {
+                    dlg.reset();
+                    dlg = std::make_unique<CQuillonDlg>(fs, ui);
+                  },
+                  [&] { dlg->OnFilesDropped(paths); }};
   char what[96];
   std::snprintf(what, sizeof what, "accepting a drop of %zu paths", n);
-  Report(what, floor, ours, 3.0);
+  Compare(settings, what, floor, ours, 3.0);
+  if (ui.rows != n) std::printf("  (drop listed %zu rows of %zu)\n", ui.rows, n);
 }
 
 // A directory of n entries, every tenth of them listed and moved onto a
 // fresh name, against reading the directory and sorting its names bytewise.
-void BenchPlanCheck(const std::string& parent, std::size_t n) {
-  ScratchDir dir(parent);
+void BenchPlanCheck(const Settings& settings, std::size_t n) {
+  ScratchDir dir(settings.parent);
   std::vector<std::u16string> sources;
   std::vector<std::u16string> targets;
   for (std::size_t i = 0; i < n; ++i) {
@@ -155,16 +169,6 @@ void BenchPlanCheck(const std::string& parent, std::size_t n) {
     }
   }
 
-  const double floor = Best(
-      3, [] {},
-      [&] {
-        std::vector<std::string> names;
-        DIR* d = ::opendir(dir.path.c_str());
-        if (d == nullptr) return;
-        while (const dirent* entry = ::readdir(d)) names.emplace_back(entry->d_name);
-        ::closedir(d);
-        std::sort(names.begin(), names.end());
-      });
   PosixFileSystem fs;
   NullDialog ui;
   CQuillonDlg dlg(fs, ui);
@@ -172,88 +176,86 @@ void BenchPlanCheck(const std::string& parent, std::size_t n) {
   std::vector<int> duplicates;
   std::vector<int> missing;
   bool passed = false;
-  const double ours = Best(
-      3, [] {}, [&] { passed = dlg.CheckRenamePlan(sources, targets, &duplicates, &missing); });
+  const Side floor{Nothing, [&] {
+                     std::vector<std::string> names;
+                     DIR* d = ::opendir(dir.path.c_str());
+                     if (d == nullptr) return;
+                     while (const dirent* entry = ::readdir(d)) names.emplace_back(entry->d_name);
+                     ::closedir(d);
+                     std::sort(names.begin(), names.end());
+                   }};
+  const Side ours{Nothing,
+                  [&] { passed = dlg.CheckRenamePlan(sources, targets, &duplicates, &missing); }};
+  char what[96];
+  std::snprintf(what, sizeof what, "CheckRenamePlan, %zu entries, %zu rows", n, sources.size());
+  Compare(settings, what, floor, ours, 3.0);
   if (!passed)
     std::printf("  (plan check failed: %zu missing, %zu clashes)\n", missing.size(),
                 duplicates.size());
-  char what[96];
-  std::snprintf(what, sizeof what, "CheckRenamePlan, %zu entries, %zu rows", n, sources.size());
-  Report(what, floor, ours, 3.0);
 }
 
-long PeakRssMb() {
-  struct rusage usage;
-  ::getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss / 1024;
-}
-
-// The engine against bare renameat2 calls in the right order, on the same
-// files. `plan` gives each index its target index; `floorMoves` lists the
-// byte moves a hand-written program would make.
-void BenchRenames(const std::string& parent, const char* what, std::size_t n,
+// The engine against bare renameat2 calls in the right order, each on a
+// fresh directory of the same files. `targetOf` gives each index its target
+// index; `floorMoves` lists the byte moves a hand-written program would make.
+void BenchRenames(const Settings& settings, const char* what, std::size_t n,
                   const std::vector<std::size_t>& targetOf,
                   const std::vector<std::pair<std::string, std::string>>& floorMoves,
                   double target) {
-  auto name = [](std::size_t i) { return SeriesName(i); };
   std::unique_ptr<ScratchDir> dir;
   const auto fill = [&] {
-    dir = std::make_unique<ScratchDir>(parent);
-    for (std::size_t i = 0; i < n; ++i) dir->Create(name(i));
+    dir.reset();
+    dir = std::make_unique<ScratchDir>(settings.parent);
+    for (std::size_t i = 0; i < n; ++i) dir->Create(SeriesName(i));
   };
-  const double floor = Best(3, fill, [&] {
-    const int fd = ::open(dir->path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    for (const auto& [from, to] : floorMoves)
-      ::renameat2(fd, from.c_str(), fd, to.c_str(), RENAME_NOREPLACE);
-    ::close(fd);
-  });
   std::vector<std::u16string> sources;
   std::vector<std::u16string> targets;
   for (std::size_t i = 0; i < n; ++i) {
-    sources.push_back(DecodeName(name(i)));
-    targets.push_back(DecodeName(name(targetOf[i])));
+    sources.push_back(DecodeName(SeriesName(i)));
+    targets.push_back(DecodeName(SeriesName(targetOf[i])));
   }
   PosixFileSystem fs;
   NullDialog ui;
   CQuillonDlg dlg(fs, ui);
   std::vector<std::u16string> current;
   bool ok = true;
-  const double ours = Best(
-      3,
-      [&] {
-        fill();
-        dlg.m_directory = DecodeName(dir->path);
-      },
-      [&] { ok = dlg.RunRenames(sources, targets, &current); });
-  if (!ok) std::printf("  (some renames failed)\n");
-  dir.reset();
+  const Side floor{fill, [&] {
+                     const int fd = ::open(dir->path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+                     for (const auto& [from, to] : floorMoves)
+                       ::renameat2(fd, from.c_str(), fd, to.c_str(), RENAME_NOREPLACE);
+                     ::close(fd);
+                   }};
+  const Side ours{[&] {
+                    fill();
+                    dlg.m_directory = DecodeName(dir->path);
+                  },
+                  [&] { ok = dlg.RunRenames(sources, targets, &current) && ok; }};
   char label[96];
   std::snprintf(label, sizeof label, "RunRenames, %s, %zu files", what, n);
-  Report(label, floor, ours, target);
+  Compare(settings, label, floor, ours, target);
+  if (!ok) std::printf("  (some renames failed)\n");
 }
 
-void BenchShift(const std::string& parent, std::size_t n, bool up) {
-  // Files 0..n-1. Up: i -> i+1, last first. Down: see below.
-  const std::size_t files = n;
-  std::vector<std::size_t> targetOf(files);
+void BenchShift(const Settings& settings, std::size_t n, bool up) {
+  std::vector<std::size_t> targetOf(n);
   std::vector<std::pair<std::string, std::string>> moves;
   if (up) {
-    for (std::size_t i = 0; i < files; ++i) targetOf[i] = i + 1;
-    for (std::size_t i = files; i-- > 0;) moves.emplace_back(SeriesName(i), SeriesName(i + 1));
+    // i -> i+1, the last file first.
+    for (std::size_t i = 0; i < n; ++i) targetOf[i] = i + 1;
+    for (std::size_t i = n; i-- > 0;) moves.emplace_back(SeriesName(i), SeriesName(i + 1));
   } else {
     // Down by one: file 0 first makes room at the top of the series (0 -> n),
     // then every other file takes the name below it, first to last.
-    targetOf[0] = files;
-    moves.emplace_back(SeriesName(0), SeriesName(files));
-    for (std::size_t i = 1; i < files; ++i) {
+    targetOf[0] = n;
+    moves.emplace_back(SeriesName(0), SeriesName(n));
+    for (std::size_t i = 1; i < n; ++i) {
       targetOf[i] = i - 1;
       moves.emplace_back(SeriesName(i), SeriesName(i - 1));
     }
   }
-  BenchRenames(parent, up ? "series shifted up" : "series shifted down", n, targetOf, moves, 1.3);
+  BenchRenames(settings, up ? "series shifted up" : "series shifted down", n, targetOf, moves, 1.3);
 }
 
-void BenchSwaps(const std::string& parent, std::size_t n) {
+void BenchSwaps(const Settings& settings, std::size_t n) {
   std::vector<std::size_t> targetOf(n);
   std::vector<std::pair<std::string, std::string>> moves;
   for (std::size_t i = 0; i + 1 < n; i += 2) {
@@ -263,18 +265,17 @@ void BenchSwaps(const std::string& parent, std::size_t n) {
     moves.emplace_back(SeriesName(i + 1), SeriesName(i));
     moves.emplace_back("tmp_" + SeriesName(i), SeriesName(i + 1));
   }
-  BenchRenames(parent, "swapped pairs", n, targetOf, moves, 1.5);
+  BenchRenames(settings, "swapped pairs", n, targetOf, moves, 1.5);
 }
 
-// The peak memory of a whole session with n rows (drop, generate, validate),
-// measured in a child forked before anything else is allocated, so that the
-// other benchmarks' data does not count.
-void BenchMemory(const std::string& parent, std::size_t n) {
+// The peak memory of the logic alone for a session with n rows (drop,
+// generate, validate), in a child forked before the other lines allocate.
+void BenchLogicMemory(const Settings& settings, std::size_t n, long targetMb) {
   std::fflush(stdout);
   const pid_t child = ::fork();
   if (child == 0) {
     {
-      ScratchDir dir(parent);
+      ScratchDir dir(settings.parent);
       std::vector<std::u16string> paths;
       paths.reserve(n);
       for (std::size_t i = 0; i < n; ++i) {
@@ -288,10 +289,11 @@ void BenchMemory(const std::string& parent, std::size_t n) {
       paths = {};
       ui.nameField = u"trip_000001";
       dlg.GenerateNames();
+      const long peak = PeakRssMb();
       std::printf(
-          "peak memory of a session with %zu rows (drop, generate, validate): %ld MB"
-          "  target < 100 MB  %s\n",
-          dlg.m_files.size(), PeakRssMb(), PeakRssMb() < 100 ? "ok" : "OVER");
+          "logic alone: %zu rows (drop, generate, validate), peak %ld MB"
+          "  target < %ld MB  %s\n",
+          dlg.m_files.size(), peak, targetMb, peak < targetMb ? "ok" : "OVER");
       std::fflush(stdout);
     }
     ::_exit(0);
@@ -300,25 +302,74 @@ void BenchMemory(const std::string& parent, std::size_t n) {
   ::waitpid(child, &status, 0);
 }
 
+// The whole program in a fresh process of its own (this program, started
+// again), so that only the window session counts towards its peak.
+void BenchWindow(const Settings& settings, std::size_t n, long targetMb) {
+  std::fflush(stdout);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const std::string rows = std::to_string(n);
+    const std::string limit = std::to_string(targetMb);
+    ::execl("/proc/self/exe", "quillon_bench", "--window-session", rows.c_str(), limit.c_str(),
+            "--dir", settings.parent.c_str(), static_cast<char*>(nullptr));
+    std::perror("exec");
+    ::_exit(127);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) == 127)
+    std::printf("window: %zu rows  OVER (the session did not finish)\n", n);
+}
+
 }  // namespace
-}  // namespace quillon
+}  // namespace quillon::bench
 
 int main(int argc, char** argv) {
-  std::string parent = "/dev/shm";
-  bool quick = false;
+  using namespace quillon::bench;
+  Settings settings;
+  std::size_t big = 100000;
+  const char* mode = "full";
+  std::size_t windowRows = 0;
+  long windowLimit = 0;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--quick") == 0) quick = true;
-    if (std::strcmp(argv[i], "--dir") == 0 && i + 1 < argc) parent = argv[++i];
+    const std::string arg = argv[i];
+    if (arg == "--quick") {
+      big = 10000;
+      mode = "quick";
+    } else if (arg == "--huge") {
+      big = 1000000;
+      mode = "huge";
+    } else if (arg == "--dir" && i + 1 < argc) {
+      settings.parent = argv[++i];
+    } else if (arg == "--pairs" && i + 1 < argc) {
+      settings.pairs = std::max(1, std::atoi(argv[++i]));
+    } else if (arg == "--window-session" && i + 2 < argc) {
+      windowRows = std::strtoull(argv[++i], nullptr, 10);
+      windowLimit = std::atol(argv[++i]);
+    }
   }
-  const std::size_t big = quick ? 10000 : 100000;
-  std::printf("Quillon benchmark in %s (%s)\n", parent.c_str(), quick ? "quick" : "full");
-  quillon::BenchMemory(parent, big);
-  quillon::BenchDrop(parent, big);
-  quillon::BenchPlanCheck(parent, big);
+  if (windowRows > 0) {
+#ifdef QUILLON_BENCH_WINDOW
+    return RunWindowSession(argc, argv, windowRows, settings.parent, windowLimit);
+#else
+    return 127;
+#endif
+  }
+
+  const long memoryTarget = big > 100000 ? 600 : 100;
+  std::printf("Quillon benchmark in %s (%s, %d pairs per line)\n", settings.parent.c_str(), mode,
+              settings.pairs);
+#ifdef QUILLON_BENCH_WINDOW
+  BenchWindow(settings, big, memoryTarget);
+#endif
+  BenchLogicMemory(settings, big, memoryTarget);
+  BenchDrop(settings, big);
+  BenchPlanCheck(settings, big);
   for (std::size_t n : {std::size_t{10000}, big}) {
-    quillon::BenchShift(parent, n, true);
-    quillon::BenchShift(parent, n, false);
-    quillon::BenchSwaps(parent, n);
+    if (n > big || (n < big && big > 100000)) continue;
+    BenchShift(settings, n, true);
+    BenchShift(settings, n, false);
+    BenchSwaps(settings, n);
     if (n == big) break;
   }
   return 0;

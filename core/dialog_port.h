@@ -2,10 +2,13 @@
 // implements it; tests script it.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "core/name_pool.h"
 
 namespace quillon {
 
@@ -38,6 +41,21 @@ inline constexpr int kOldNameColumn = 0;
 inline constexpr int kNewNameColumn = 1;
 inline constexpr int kResultColumn = 2;
 
+class DialogPort;
+
+// Reports long work through a dialog port for as long as it lives.
+class ProgressScope {
+ public:
+  ProgressScope(DialogPort& dialog, std::size_t total);
+  ~ProgressScope();
+  ProgressScope(const ProgressScope&) = delete;
+  ProgressScope& operator=(const ProgressScope&) = delete;
+  void Set(std::size_t done);
+
+ private:
+  DialogPort& m_dialog;
+};
+
 class DialogPort {
  public:
   virtual ~DialogPort() = default;
@@ -68,6 +86,15 @@ class DialogPort {
   virtual void SetCellText(int row, int column, std::u16string_view text) = 0;
   // Sets a whole column at once: texts[j] into row j.
   virtual void SetColumnTexts(int column, std::vector<std::u16string> texts) = 0;
+  // The same from names kept in one buffer, which a window may take over
+  // whole instead of holding a string per row.
+  virtual void SetColumnNames(int column, NamePool texts) {
+    std::vector<std::u16string> copies;
+    copies.reserve(texts.Size());
+    for (std::size_t i = 0; i < texts.Size(); ++i) copies.emplace_back(texts.At(i));
+    texts = {};
+    SetColumnTexts(column, std::move(copies));
+  }
   virtual void ClearColumn(int column) = 0;
   // The selected rows, ascending.
   virtual std::vector<int> SelectedRows() = 0;
@@ -85,6 +112,29 @@ class DialogPort {
   // Opens a file path or an address with the desktop's default application;
   // the outcome is not reported.
   virtual void OpenWithDefaultApplication(std::u16string_view pathOrAddress) = 0;
+
+  // Long work on `total` files starts: from now until the matching
+  // EndProgress the window takes no input (no click, key or drop) but keeps
+  // repainting, and shows "done of total" once the work has lasted about
+  // half a second. Calls may nest; an inner call starts a new count.
+  virtual void BeginProgress(std::size_t total) { (void)total; }
+  // `done` of the total are handled. Called often: cheap when nothing is due.
+  virtual void SetProgress(std::size_t done) { (void)done; }
+  virtual void EndProgress() {}
 };
+
+}  // namespace quillon
+
+namespace quillon {
+
+inline ProgressScope::ProgressScope(DialogPort& dialog, std::size_t total) : m_dialog(dialog) {
+  m_dialog.BeginProgress(total);
+}
+inline ProgressScope::~ProgressScope() {
+  m_dialog.EndProgress();
+}
+inline void ProgressScope::Set(std::size_t done) {
+  m_dialog.SetProgress(done);
+}
 
 }  // namespace quillon

@@ -1,30 +1,24 @@
 // Executing the new names.
-#include <algorithm>
-
+#include "core/name_pool.h"
 #include "core/quillon_dlg.h"
 #include "resources/strings.h"
 
 namespace quillon {
 
 void CQuillonDlg::OnExecute() {
-  // Validation runs once more: the directory may have changed since the
-  // names were last checked.
-  ValidateNewNames();
-  if (m_executed || m_invalid || m_files.empty() || m_newNames.empty() ||
-      m_newNames.size() != m_files.size())
-    return;
-
-  std::vector<std::u16string> sources;
-  std::vector<std::u16string> targets;
-  sources.reserve(m_files.size());
-  targets.reserve(m_files.size());
-  for (std::size_t row = 0; row < m_files.size(); ++row) {
-    sources.push_back(m_files[row]->m_name);
-    targets.push_back(m_newNames[row] + m_files[row]->m_ext);
+  bool succeeded = false;
+  {
+    // One stretch of work for the check and the renames: no input between.
+    ProgressScope progress(m_dialog, m_files.size());
+    // Validation runs once more: the directory may have changed since the
+    // names were last checked.
+    ValidateNewNames();
+    if (m_executed || m_invalid || m_files.empty() || m_newNames.empty() ||
+        m_newNames.size() != m_files.size())
+      return;
+    succeeded = RunPlan();
+    m_executedDirectory = m_runDirectoryIdentity;
   }
-  const bool succeeded = RunRenames(sources, targets, &m_currentNames);
-  m_executedDirectory = m_runDirectoryIdentity;
-  if (!succeeded) ShowFirstFailedRow(m_currentNames, targets);
   m_dialog.ShowMessage(succeeded ? str::kRenamed : str::kSomeNotRenamed);
   // Whatever the outcome: files may have moved, and only undo knows the way
   // back.
@@ -32,15 +26,22 @@ void CQuillonDlg::OnExecute() {
   UpdateControls();
 }
 
-void CQuillonDlg::ShowFirstFailedRow(const std::vector<std::u16string>& currentNames,
-                                     const std::vector<std::u16string>& targets) {
-  const std::size_t rows = std::min(currentNames.size(), targets.size());
-  for (std::size_t row = 0; row < rows; ++row) {
-    if (currentNames[row] != targets[row]) {
-      m_dialog.EnsureRowVisible(static_cast<int>(row));
-      return;
-    }
-  }
+bool CQuillonDlg::RunPlan() {
+  // The old names are viewed in the rows, the new ones built once into one
+  // buffer: a run of many rows copies no name for itself.
+  std::vector<std::u16string_view> sources;
+  sources.reserve(m_files.size());
+  for (const auto& file : m_files) sources.emplace_back(file->m_name);
+  std::size_t units = 0;
+  for (std::size_t row = 0; row < m_files.size(); ++row)
+    units += m_newNames[row].size() + m_files[row]->m_ext.size();
+  NamePool targetNames;
+  targetNames.Reserve(m_files.size(), units);
+  for (std::size_t row = 0; row < m_files.size(); ++row)
+    targetNames.Add(m_newNames[row], m_files[row]->m_ext);
+  const std::vector<std::u16string_view> targets = targetNames.Views();
+
+  return RunRenames(std::span(sources), std::span(targets), &m_currentNames);
 }
 
 }  // namespace quillon

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -71,6 +72,15 @@ class DirectoryHandle {
   // reports them, hidden files, sub-directories). Returns false when the
   // enumeration stopped early; the entries read so far stay appended.
   virtual bool List(std::vector<std::u16string>* names) = 0;
+
+  // The same entries, each handed to `visit` and forgotten, so that a large
+  // directory is never held whole. Returns as List does.
+  virtual bool ListEach(const std::function<void(std::u16string_view)>& visit) {
+    std::vector<std::u16string> names;
+    const bool complete = List(&names);
+    for (const auto& name : names) visit(name);
+    return complete;
+  }
 
   // kFree only when the lookup fails with "no such entry"; kUnknown when it
   // fails otherwise, so that a caller searching for a free name can stop

@@ -62,8 +62,10 @@ bool IsEscape(char16_t u) {
 }
 
 std::optional<std::string> Encode(std::u16string_view text, bool allowSlash) {
+  // Room for the ASCII case only: a short name then stays within the
+  // string's own buffer and costs no allocation per move.
   std::string out;
-  out.reserve(text.size() * 3);
+  out.reserve(text.size());
   bool hasEscape = false;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t u = text[i];

@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/dialog_port.h"
@@ -31,6 +33,9 @@ class CQuillonDlg {
   // A drop of full paths, in the order the source delivered them. Taken whole
   // or refused whole with a message.
   void OnFilesDropped(const std::vector<std::u16string>& paths);
+  // The same, letting go of the paths as soon as they are split, so that a
+  // large drop does not hold its paths and its rows at once.
+  void OnFilesDropped(std::vector<std::u16string>&& paths);
   // Merges new entries into m_files in natural order, names that differ only
   // in case by their code units. A row is one file: spellings the directory
   // shows to be one file become one row, under the entry's own spelling.
@@ -110,53 +115,25 @@ class CQuillonDlg {
   bool IsExecutedDirectory();
 
   void RebuildRows();
-  // Scrolls to the first row whose new name did not take effect.
-  void ShowFirstFailedRow(const std::vector<std::u16string>& currentNames,
-                          const std::vector<std::u16string>& targets);
 
-  // --- Rename engine (one run = one RunRenames call) --------------------------
-  using RenameItems = std::vector<std::shared_ptr<DORENAMEITEM>>;
-  // Fills m_runNameIds and m_runNameCount for a plan.
-  void NumberNames(const std::vector<std::u16string>& sources,
-                   const std::vector<std::u16string>& targets);
-  // The two passes; true when the pass had no failure. Items handled are
-  // removed from `items`.
-  bool RenameDirect(RenameItems& items, std::vector<std::u16string>* currentNames);
-  bool RenameViaTemporary(RenameItems& items, std::vector<std::u16string>* currentNames);
-  // Moves one row's file and writes its result cell and its current name.
-  // `parked`: the file already bears a temporary name, which a failure
-  // names in the row.
-  bool MoveItem(std::int32_t row, const std::u16string& oldName, const std::u16string& newName,
-                bool parked, std::vector<std::u16string>* currentNames);
-  // Records the name a file bears after a failed move and writes the row's
-  // failure; `elsewhere` names that place in the row.
-  void ReportFailure(std::int32_t row, const std::u16string& nameNow, bool elsewhere,
-                     std::vector<std::u16string>* currentNames);
-  // Moves one file of the run's directory, never replacing; shows the retry
-  // dialog for as long as the file is in use. True when it now bears newName;
-  // `nameNow` receives the name it bears after the call in every case (the
-  // old one, or a third one where the move could not be taken back).
-  bool MoveWithRetry(const std::u16string& oldName, const std::u16string& newName,
-                     std::u16string* nameNow);
-  // A free "<base>_tmp<n><ext>" that fits the directory, or empty.
-  std::u16string MakeTemporaryName(const std::u16string& name);
-  // Writes "×" + message into the row's result cell.
-  void SetResultText(int row, std::u16string_view message);
-  static void RemoveDoneItems(RenameItems& items);
+  // The renames of the rows' new names, recorded in m_currentNames.
+  bool RunPlan();
+  // The plan check on names viewed where they already live.
+  bool CheckRenamePlan(std::span<const std::u16string_view> sources,
+                       std::span<const std::u16string_view> targets, std::vector<int>* duplicates,
+                       std::vector<int>* missing, TargetsAre targetsAre);
+  // The engine on names viewed where they already live, so that a run of
+  // many rows copies none of them. `currentNames` may be null when where
+  // each file ends up need not be kept. When a row failed, the list is
+  // scrolled to the first such row.
+  bool RunRenames(std::span<const std::u16string_view> sources,
+                  std::span<const std::u16string_view> targets,
+                  std::vector<std::u16string>* currentNames);
 
-  // The directory of the run in progress: every move of one run goes through
-  // it, so a directory renamed or replaced meanwhile cannot redirect a move.
-  DirectoryHandle* m_runDirectory = nullptr;
   // The identity of the directory the last run opened, and the one a run
   // must find (undo), if any.
   std::optional<DirectoryIdentity> m_runDirectoryIdentity;
   std::optional<DirectoryIdentity> m_requiredDirectory;
-  // Its name limit, asked once per run when the first file is parked.
-  std::optional<NameLimit> m_runNameLimit;
-  // A number for each row's old name (element 2 * row) and new name
-  // (2 * row + 1), equal exactly for the same name, below m_runNameCount.
-  std::vector<std::int32_t> m_runNameIds;
-  std::int32_t m_runNameCount = 0;
 
   FileSystem& m_fileSystem;
   DialogPort& m_dialog;

@@ -40,10 +40,13 @@ std::vector<NameToken> TokenizeName(std::u16string_view name) {
 }
 
 CFileNameX::CFileNameX(std::u16string name) : m_name(std::move(name)) {
-  SplitName split = SplitExtension(m_name);
-  m_base = std::move(split.base);
-  m_ext = std::move(split.extension);
-  m_tokens = TokenizeName(m_name);
+  const std::size_t base = SplitExtension(m_name).base.size();
+  m_base = std::u16string_view(m_name).substr(0, base);
+  m_ext = std::u16string_view(m_name).substr(base);
+}
+
+std::vector<NameToken> CFileNameX::Tokens() const {
+  return TokenizeName(m_name);
 }
 
 }  // namespace quillon

@@ -7,31 +7,38 @@ namespace quillon {
 bool CQuillonDlg::OnUndo() {
   if (!m_executed) return false;
 
-  // Where each file is now, and the name it bore before the execution.
-  const std::vector<std::u16string> sources = m_currentNames;
-  std::vector<std::u16string> targets;
+  // Where each file is now, and the name it bore before the execution, both
+  // viewed where they are kept.
+  const std::vector<std::u16string_view> sources(m_currentNames.begin(), m_currentNames.end());
+  std::vector<std::u16string_view> targets;
   targets.reserve(m_files.size());
-  for (const auto& file : m_files) targets.push_back(file->m_name);
+  for (const auto& file : m_files) targets.emplace_back(file->m_name);
 
   // A file gone from where the execution left it, or an old name taken by
   // something else, means the way back is no longer safe. Undo stays
   // available, for instance for after the user has put things back.
-  std::vector<int> duplicates;
-  std::vector<int> missing;
-  // The same names in another directory put at the same path are no way
-  // back either.
-  if (sources.size() != targets.size() || !IsExecutedDirectory() ||
-      !CheckRenamePlan(sources, targets, &duplicates, &missing, TargetsAre::kFormer)) {
+  bool fits = false;
+  bool succeeded = false;
+  {
+    // One stretch of work for the check and the renames: no input between.
+    ProgressScope progress(m_dialog, sources.size());
+    std::vector<int> duplicates;
+    std::vector<int> missing;
+    // The same names in another directory put at the same path are no way
+    // back either.
+    fits = sources.size() == targets.size() && IsExecutedDirectory() &&
+           CheckRenamePlan(std::span(sources), std::span(targets), &duplicates, &missing,
+                           TargetsAre::kFormer);
+    // m_currentNames keeps recording what the execution did; where undo
+    // leaves each file is not kept.
+    m_requiredDirectory = m_executedDirectory;
+    if (fits) succeeded = RunRenames(std::span(sources), std::span(targets), nullptr);
+    m_requiredDirectory.reset();
+  }
+  if (!fits) {
     m_dialog.ShowMessage(str::kDirectoryChanged);
     return false;
   }
-
-  // m_currentNames keeps recording what the execution did.
-  std::vector<std::u16string> scratch;
-  m_requiredDirectory = m_executedDirectory;
-  const bool succeeded = RunRenames(sources, targets, &scratch);
-  m_requiredDirectory.reset();
-  if (!succeeded) ShowFirstFailedRow(scratch, targets);
   m_dialog.ShowMessage(succeeded ? str::kRestored : str::kSomeNotRestored);
   m_executed = false;
   UpdateControls();

@@ -20,9 +20,29 @@ namespace quillon {
 
 namespace {
 
+// The natural-order keys of a merge's records in one buffer, each viewed in
+// place: a drop of 100 000 files costs a few allocations for its keys.
+class KeyPool {
+ public:
+  explicit KeyPool(std::size_t records) { m_ends.reserve(records); }
+  void Add(const CFileNameX& file) {
+    AppendFileNameKey(file, NameCollator::Default(), &m_bytes);
+    m_ends.push_back(m_bytes.size());
+  }
+  // Valid once every key has been added.
+  std::string_view At(std::size_t i) const {
+    const std::size_t begin = i == 0 ? 0 : m_ends[i - 1];
+    return std::string_view(m_bytes).substr(begin, m_ends[i] - begin);
+  }
+
+ private:
+  std::string m_bytes;
+  std::vector<std::size_t> m_ends;
+};
+
 // A row or a dropped file with its natural-order key.
 struct Keyed {
-  std::string key;
+  std::string_view key;
   std::shared_ptr<CFileNameX> file;
   bool dropped = false;
 };
@@ -105,7 +125,7 @@ class CaseTwins {
 
  private:
   // The entries whose natural-order key is `key`; `sample` has that key.
-  std::vector<std::u16string> EntriesOfKey(const std::string& key, const auto& sample) const {
+  std::vector<std::u16string> EntriesOfKey(std::string_view key, const auto& sample) const {
     std::vector<std::u16string> entries;
     const auto found = m_entries.find(UpperCaseUnits(sample->m_name));
     if (found == m_entries.end()) return entries;
@@ -129,15 +149,22 @@ PathParts SplitPath(std::u16string_view path) {
 }
 
 void CQuillonDlg::OnFilesDropped(const std::vector<std::u16string>& paths) {
+  OnFilesDropped(std::vector<std::u16string>(paths));
+}
+
+void CQuillonDlg::OnFilesDropped(std::vector<std::u16string>&& dropped) {
+  std::vector<std::u16string> paths = std::move(dropped);
   // While an execution is in force the rows must stay as the engine left
   // them, or undo would pair files with the wrong names. The list refuses
   // drops then; this guards the other ways in.
   if (paths.empty() || m_executed) return;
 
+  ProgressScope progress(m_dialog, paths.size());
   std::vector<std::shared_ptr<CFileNameX>> entries;
   entries.reserve(paths.size());
   std::u16string dropDirectory;
   for (std::size_t i = 0; i < paths.size(); ++i) {
+    progress.Set(i);
     const std::u16string& path = paths[i];
     // A relative path would be split into the root directory and a name that
     // lstat resolves against the working directory: two different files.
@@ -160,6 +187,7 @@ void CQuillonDlg::OnFilesDropped(const std::vector<std::u16string>& paths) {
     if (i == 0) dropDirectory = std::move(parts.directory);
     entries.push_back(std::make_shared<CFileNameX>(std::move(parts.name)));
   }
+  paths = {};
 
   m_directory = std::move(dropDirectory);
   m_dialog.SetDirectoryText(m_directory);
@@ -179,13 +207,15 @@ void CQuillonDlg::OnFilesDropped(const std::vector<std::u16string>& paths) {
 bool CQuillonDlg::MergeEntries(std::vector<std::shared_ptr<CFileNameX>> entries) {
   // One key per name and per call, so that sorting calls the collator once
   // per run of text rather than once per comparison.
-  const NameCollator& collator = NameCollator::Default();
+  const std::size_t dropped = entries.size();
+  KeyPool keys(dropped + m_files.size());
+  for (const auto& entry : entries) keys.Add(*entry);
+  for (const auto& file : m_files) keys.Add(*file);
   std::vector<Keyed> incoming;
   incoming.reserve(entries.size());
-  for (auto& entry : entries) {
-    std::string key = FileNameKey(*entry, collator);
-    incoming.push_back({std::move(key), std::move(entry), true});
-  }
+  for (std::size_t i = 0; i < dropped; ++i)
+    incoming.push_back({keys.At(i), std::move(entries[i]), true});
+  entries = {};
   std::sort(incoming.begin(), incoming.end(), KeyedLess);
   // The same path dropped twice is one file.
   incoming.erase(
@@ -195,7 +225,8 @@ bool CQuillonDlg::MergeEntries(std::vector<std::shared_ptr<CFileNameX>> entries)
 
   std::vector<Keyed> rows;
   rows.reserve(m_files.size());
-  for (const auto& file : m_files) rows.push_back({FileNameKey(*file, collator), file});
+  for (std::size_t row = 0; row < m_files.size(); ++row)
+    rows.push_back({keys.At(dropped + row), m_files[row]});
 
   // A row and a dropped record of the same spelling end up side by side,
   // the row first, so the dropped record replaces it.

@@ -151,10 +151,10 @@ Qt::DropAction CDropTargetListCtrl::DeliverDrop(const QMimeData*, Qt::DropAction
   // The paths collected when the drag entered are delivered; the list is idle
   // again before the owner runs, so that a drag starting while the owner
   // shows a message begins from a clean state.
-  const std::vector<std::u16string> paths = std::move(m_dropPaths);
+  std::vector<std::u16string> paths = std::move(m_dropPaths);
   m_dropPaths.clear();
   m_bDropReady = false;
-  if (m_dropHandler) m_dropHandler(paths);
+  if (m_dropHandler) m_dropHandler(std::move(paths));
   return action;
 }
 

@@ -52,7 +52,8 @@ class CQLDropTarget : public QObject {
 class CDropTargetListCtrl : public QTreeView, public CQLDropTargetWnd {
  public:
   // Called synchronously with the paths of a drop, in the source's order.
-  using DropHandler = std::function<void(const std::vector<std::u16string>& paths)>;
+  // The handler owns the paths and may let go of them early.
+  using DropHandler = std::function<void(std::vector<std::u16string> paths)>;
 
   explicit CDropTargetListCtrl(QWidget* parent = nullptr);
   ~CDropTargetListCtrl() override;

@@ -30,22 +30,30 @@ constexpr char kTextTag = 2;
 }  // namespace
 
 int CompareFileNames(const CFileNameX& x, const CFileNameX& y) {
-  const std::size_t n = std::min(x.m_tokens.size(), y.m_tokens.size());
+  const std::vector<NameToken> xTokens = x.Tokens();
+  const std::vector<NameToken> yTokens = y.Tokens();
+  const std::size_t n = std::min(xTokens.size(), yTokens.size());
   for (std::size_t i = 0; i < n; ++i) {
-    const NameToken& p = x.m_tokens[i];
-    const NameToken& q = y.m_tokens[i];
+    const NameToken& p = xTokens[i];
+    const NameToken& q = yTokens[i];
     if (p.isNumber != q.isNumber) return p.isNumber ? -1 : 1;
     const int c = p.isNumber ? CompareDigitRuns(p, q) : CompareNames(p.text, q.text);
     if (c != 0) return c;
   }
-  if (x.m_tokens.size() == y.m_tokens.size()) return 0;
-  return x.m_tokens.size() < y.m_tokens.size() ? -1 : 1;
+  if (xTokens.size() == yTokens.size()) return 0;
+  return xTokens.size() < yTokens.size() ? -1 : 1;
 }
 
 std::string FileNameKey(const CFileNameX& x, const NameCollator& collator) {
   std::string key;
   key.reserve(x.m_name.size() * 5 + 16);
-  for (const NameToken& token : x.m_tokens) {
+  AppendFileNameKey(x, collator, &key);
+  return key;
+}
+
+void AppendFileNameKey(const CFileNameX& x, const NameCollator& collator, std::string* out) {
+  std::string& key = *out;
+  for (const NameToken& token : x.Tokens()) {
     if (token.isNumber) {
       // Fixed-width fields keep the key prefix-free: count of significant
       // digits, the digits themselves, then fewer leading zeros sorting last.
@@ -60,7 +68,6 @@ std::string FileNameKey(const CFileNameX& x, const NameCollator& collator) {
     }
   }
   key.push_back(kEndTag);
-  return key;
 }
 
 }  // namespace quillon

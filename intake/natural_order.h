@@ -19,5 +19,8 @@ int CompareFileNames(const CFileNameX& x, const CFileNameX& y);
 // comparison.
 std::string FileNameKey(const CFileNameX& x,
                         const NameCollator& collator = NameCollator::Default());
+// The same key, appended to `key`; keys are prefix-free, so many of them can
+// share one buffer.
+void AppendFileNameKey(const CFileNameX& x, const NameCollator& collator, std::string* key);
 
 }  // namespace quillon

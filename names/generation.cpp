@@ -66,19 +66,23 @@ void CQuillonDlg::GenerateNames() {
   m_newNames.clear();
   m_newNames.reserve(m_files.size());
   {
-    std::vector<std::u16string> column;
-    column.reserve(m_files.size());
+    NamePool column;
+    // The number may grow by a digit or so on the way; the room is a guess
+    // that saves the buffer from being copied as it grows.
+    std::size_t units = 0;
+    for (const auto& file : m_files) units += text.size() + 1 + file->m_ext.size();
+    column.Reserve(m_files.size(), units);
     for (const auto& file : m_files) {
       std::u16string name(prefix);
       number.AppendTo(&name);
       name += suffix;
-      column.push_back(name + file->m_ext);
+      column.Add(name, file->m_ext);
       m_newNames.push_back(std::move(name));
       number.Increment();
     }
     // One call for the whole column: a list of 100 000 rows is redrawn once.
     // The copy goes before validation, which needs memory of its own.
-    m_dialog.SetColumnTexts(kNewNameColumn, std::move(column));
+    m_dialog.SetColumnNames(kNewNameColumn, std::move(column));
   }
 
   ValidateNewNames();

@@ -86,7 +86,8 @@ void CQuillonDlg::OnCopyNameList(MenuCommand command) {
     case MenuCommand::kCopyNewFull: {
       const std::size_t count = std::min(m_newNames.size(), m_files.size());
       joined.reserve(count);
-      for (std::size_t i = 0; i < count; ++i) joined.push_back(m_newNames[i] + m_files[i]->m_ext);
+      for (std::size_t i = 0; i < count; ++i)
+        joined.push_back(std::u16string(m_newNames[i]).append(m_files[i]->m_ext));
       for (const auto& name : joined) names.push_back(name);
       break;
     }
@@ -129,7 +130,7 @@ void CQuillonDlg::PasteNewNames() {
     std::u16string_view name = lines[i];
     // A name copied with its extension comes back without it, whatever its
     // letter case; the row's own extension is added when the name is used.
-    const std::u16string& ext = m_files[i]->m_ext;
+    const std::u16string_view ext = m_files[i]->m_ext;
     if (!ext.empty()) {
       const std::size_t k = std::min(ext.size(), name.size());
       if (CompareNames(name.substr(name.size() - k), ext) == 0) name.remove_suffix(k);
@@ -138,10 +139,9 @@ void CQuillonDlg::PasteNewNames() {
   }
 
   m_newNames = std::move(names);
-  std::vector<std::u16string> column;
-  column.reserve(rows);
-  for (std::size_t i = 0; i < rows; ++i) column.push_back(m_newNames[i] + m_files[i]->m_ext);
-  m_dialog.SetColumnTexts(kNewNameColumn, std::move(column));
+  NamePool column;
+  for (std::size_t i = 0; i < rows; ++i) column.Add(m_newNames[i], m_files[i]->m_ext);
+  m_dialog.SetColumnNames(kNewNameColumn, std::move(column));
   ValidateNewNames();
   UpdateControls();
 }

@@ -105,7 +105,8 @@ void CQuillonDlg::OpenSelectedFiles() {
     // Once executed, the files bear their new names (a row whose move failed
     // included: opening a name that is not there is silent).
     if (m_executed && index < m_newNames.size()) {
-      m_dialog.OpenWithDefaultApplication(JoinPath(m_directory, m_newNames[index] + file.m_ext));
+      m_dialog.OpenWithDefaultApplication(
+          JoinPath(m_directory, std::u16string(m_newNames[index]).append(file.m_ext)));
     } else {
       m_dialog.OpenWithDefaultApplication(JoinPath(m_directory, file.m_name));
     }

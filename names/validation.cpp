@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/name_codec.h"
+#include "core/name_pool.h"
 #include "core/paths.h"
 #include "core/quillon_dlg.h"
 #include "intake/collation.h"
@@ -55,11 +56,15 @@ bool CQuillonDlg::ValidateNewNames() {
   m_dialog.ClearColumn(kResultColumn);
 
   // Row-parallel by invariant; the guard only keeps a broken caller from
-  // reading past the rows.
+  // reading past the rows. The full new names are built once into one
+  // buffer and viewed from there.
   const std::size_t named = std::min(m_newNames.size(), m_files.size());
-  std::vector<std::u16string> targets;
-  targets.reserve(named);
-  for (std::size_t i = 0; i < named; ++i) targets.push_back(m_newNames[i] + m_files[i]->m_ext);
+  std::size_t units = 0;
+  for (std::size_t i = 0; i < named; ++i) units += m_newNames[i].size() + m_files[i]->m_ext.size();
+  NamePool targetNames;
+  targetNames.Reserve(named, units);
+  for (std::size_t i = 0; i < named; ++i) targetNames.Add(m_newNames[i], m_files[i]->m_ext);
+  const std::vector<std::u16string_view> targets = targetNames.Views();
 
   std::vector<std::u16string> verdicts;
   const auto reject = [&](std::u16string_view message) {
@@ -94,12 +99,13 @@ bool CQuillonDlg::ValidateNewNames() {
     if (!verdicts.empty()) return reject(str::kMsgExtension);
   }
 
-  std::vector<std::u16string> sources;
+  std::vector<std::u16string_view> sources;
   sources.reserve(m_files.size());
-  for (const auto& file : m_files) sources.push_back(file->m_name);
+  for (const auto& file : m_files) sources.emplace_back(file->m_name);
   std::vector<int> duplicates;
   std::vector<int> missing;
-  if (!CheckRenamePlan(sources, targets, &duplicates, &missing)) {
+  if (!CheckRenamePlan(std::span(sources), std::span(targets), &duplicates, &missing,
+                       TargetsAre::kNew)) {
     // Missing sources come first: a clash means nothing for a file that is
     // not there to be renamed.
     if (!missing.empty()) {

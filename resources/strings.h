@@ -84,6 +84,10 @@ inline constexpr char16_t kResultOk[] = u"〇";
 inline constexpr char16_t kFailurePrefix[] = u"×";
 inline constexpr char16_t kCannotRename[] = u"リネームできません。";
 inline constexpr char16_t kStoredUnder[] = u" という名前で保存されています。";
+
+// Progress of long work: the label over "done / total" files.
+inline constexpr char16_t kProgressLabel[] = u"処理中です。しばらくお待ちください。";
+inline constexpr char16_t kProgressFiles[] = u" ファイル";
 inline constexpr char16_t kRenamed[] = u"リネームしました。";
 inline constexpr char16_t kSomeNotRenamed[] =
     u"リネームできなかったファイルがあります。リストの実行結果欄で確認してください。";

@@ -59,7 +59,7 @@ QByteArray Head(const std::string& path, const struct stat& examined) {
 FileListModel::FileListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 int FileListModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(m_columns[0].size());
+  return parent.isValid() ? 0 : static_cast<int>(m_columns[0].Size());
 }
 
 int FileListModel::columnCount(const QModelIndex& parent) const {
@@ -71,7 +71,7 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
   const auto row = static_cast<std::size_t>(index.row());
   // Shown so that no character can hide or reorder part of a name; the
   // name itself stays as it is.
-  if (role == Qt::DisplayRole) return Q(VisibleName(m_columns[index.column()][row]));
+  if (role == Qt::DisplayRole) return Q(VisibleName(m_columns[index.column()].At(row)));
   if (role == Qt::DecorationRole && index.column() == kOldNameColumn) return IconOf(index.row());
   return {};
 }
@@ -94,10 +94,9 @@ void FileListModel::SetRows(std::u16string_view directory, std::vector<std::u16s
   beginResetModel();
   m_directory = directory;
   const std::size_t count = names.size();
-  m_columns[0] = std::move(names);
-  for (int column = 1; column < kColumns; ++column) {
-    m_columns[column].assign(count, std::u16string());
-  }
+  m_columns[0].Assign(names, count);
+  names = {};
+  for (int column = 1; column < kColumns; ++column) m_columns[column].Assign({}, count);
   m_iconIndex.assign(count, -1);
   endResetModel();
 }
@@ -109,7 +108,7 @@ void FileListModel::Clear() {
 void FileListModel::RemoveRow(int row) {
   if (row < 0 || row >= rowCount()) return;
   beginRemoveRows(QModelIndex(), row, row);
-  for (auto& column : m_columns) column.erase(column.begin() + row);
+  for (auto& column : m_columns) column.Erase(static_cast<std::size_t>(row));
   m_iconIndex.erase(m_iconIndex.begin() + row);
   endRemoveRows();
 }
@@ -128,7 +127,7 @@ void FileListModel::RemoveRows(const std::vector<int>& rows) {
     }
   }
   if (blocks.empty()) return;
-  std::vector<bool> doomed(m_columns[0].size(), false);
+  std::vector<bool> doomed(m_columns[0].Size(), false);
   for (const auto& [first, last] : blocks)
     for (int row = first; row <= last; ++row) doomed[static_cast<std::size_t>(row)] = true;
   const auto compact = [&doomed](auto& cells) {
@@ -143,7 +142,7 @@ void FileListModel::RemoveRows(const std::vector<int>& rows) {
 
   if (blocks.size() > kMostBlocks) {
     beginResetModel();
-    for (auto& column : m_columns) compact(column);
+    for (auto& column : m_columns) column.EraseMarked(doomed);
     compact(m_iconIndex);
     endResetModel();
     return;
@@ -154,7 +153,8 @@ void FileListModel::RemoveRows(const std::vector<int>& rows) {
     const auto first = static_cast<std::ptrdiff_t>(it->first);
     const auto end = static_cast<std::ptrdiff_t>(it->second) + 1;
     beginRemoveRows(QModelIndex(), it->first, it->second);
-    for (auto& column : m_columns) column.erase(column.begin() + first, column.begin() + end);
+    for (auto& column : m_columns)
+      column.EraseRange(static_cast<std::size_t>(first), static_cast<std::size_t>(end));
     m_iconIndex.erase(m_iconIndex.begin() + first, m_iconIndex.begin() + end);
     endRemoveRows();
   }
@@ -162,33 +162,37 @@ void FileListModel::RemoveRows(const std::vector<int>& rows) {
 
 void FileListModel::SetCell(int row, int column, std::u16string_view text) {
   if (row < 0 || row >= rowCount() || column < 0 || column >= kColumns) return;
-  m_columns[column][static_cast<std::size_t>(row)] = text;
+  m_columns[column].Set(static_cast<std::size_t>(row), text);
   const QModelIndex cell = index(row, column);
   emit dataChanged(cell, cell, {Qt::DisplayRole});
 }
 
 void FileListModel::SetColumn(int column, std::vector<std::u16string> texts) {
   if (column < 0 || column >= kColumns || rowCount() == 0) return;
-  std::vector<std::u16string>& cells = m_columns[column];
-  // A column of as many texts as rows is taken over whole; a shorter one
-  // fills the first rows.
-  texts.resize(cells.size());
-  cells = std::move(texts);
+  // A shorter list of texts fills the first rows.
+  m_columns[column].Assign(texts, m_columns[column].Size());
+  emit dataChanged(index(0, column), index(rowCount() - 1, column), {Qt::DisplayRole});
+}
+
+void FileListModel::SetColumn(int column, NamePool texts) {
+  if (column < 0 || column >= kColumns || rowCount() == 0) return;
+  m_columns[column].Take(std::move(texts), m_columns[column].Size());
   emit dataChanged(index(0, column), index(rowCount() - 1, column), {Qt::DisplayRole});
 }
 
 void FileListModel::ClearColumn(int column) {
   if (column < 0 || column >= kColumns || rowCount() == 0) return;
-  for (auto& cell : m_columns[column]) cell.clear();
+  m_columns[column].ClearTexts();
   emit dataChanged(index(0, column), index(rowCount() - 1, column), {Qt::DisplayRole});
 }
 
-const std::u16string& FileListModel::Cell(int row, int column) const {
-  return m_columns[column].at(static_cast<std::size_t>(row));
+std::u16string FileListModel::Cell(int row, int column) const {
+  if (row < 0 || row >= rowCount() || column < 0 || column >= kColumns) return {};
+  return std::u16string(m_columns[column].At(static_cast<std::size_t>(row)));
 }
 
 QString FileListModel::MimeTypeNameOf(int row) const {
-  const std::u16string& name = m_columns[0][static_cast<std::size_t>(row)];
+  const std::u16string_view name = m_columns[0].At(static_cast<std::size_t>(row));
   // The name alone first: it needs no disk access, and it is only ever
   // compared as text, so a name that is not valid UTF-8 does no harm.
   QMimeType type = m_mimeDatabase.mimeTypeForFile(Q(name), QMimeDatabase::MatchExtension);

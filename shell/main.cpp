@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
     std::fputs(quillon::VersionLine().c_str(), stdout);
     return 0;
   }
+  quillon::CQuillonApp::ReturnFreedMemory();
   QApplication application(argc, argv);
   // The toolkit has taken its own options out; the rest are file paths,
   // kept as the bytes they arrived as.

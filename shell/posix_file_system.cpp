@@ -57,6 +57,10 @@ class PosixDirectory : public DirectoryHandle {
     return ReadEntries([names](const char* name) { names->push_back(DecodeName(name)); });
   }
 
+  bool ListEach(const std::function<void(std::u16string_view)>& visit) override {
+    return ReadEntries([&visit](const char* name) { visit(DecodeName(name)); });
+  }
+
   NameState LookUpName(std::u16string_view name) override {
     const auto bytes = EncodeName(name);
     if (!bytes) return NameState::kUnknown;

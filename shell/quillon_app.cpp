@@ -1,5 +1,7 @@
 #include "shell/quillon_app.h"
 
+#include <malloc.h>
+
 #include <QApplication>
 #include <QIcon>
 #include <QScreen>
@@ -26,6 +28,15 @@ void CentreOnScreen(QWidget& window) {
 }
 
 }  // namespace
+
+void CQuillonApp::ReturnFreedMemory() {
+  // A command on many rows builds lists of a few megabytes and frees them
+  // again. glibc raises its mmap threshold to the largest block freed so far,
+  // after which such lists come from the heap and stay resident once freed;
+  // a fixed threshold keeps every large list in a mapping of its own.
+  mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+  mallopt(M_TRIM_THRESHOLD, 1024 * 1024);
+}
 
 int CQuillonApp::InitInstance(const std::vector<std::string>& arguments) {
   // Desktops without a platform theme use plain hicolor, which has no icons

@@ -10,10 +10,12 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTimer>
 #include <algorithm>
+#include <climits>
 
 #include "core/visible_name.h"
 #include "intake/drop_target_qt.h"
@@ -32,6 +34,78 @@ namespace quillon {
 namespace {
 
 constexpr int kColumnWidthUnits = 120;
+
+// What a user can do to a window: none of it reaches the window while work
+// runs. Paint, resize and timer events still do, so the window keeps
+// repainting.
+bool IsUserInput(QEvent::Type type) {
+  switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+    case QEvent::InputMethod:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+// Watches every event of the application while work runs and refuses the
+// user's input; a message box shown meanwhile clears `refuse` for as long as
+// it asks.
+class InputRefusal : public QObject {
+ public:
+  InputRefusal(const bool& refuse, QObject* parent) : QObject(parent), m_refuse(refuse) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    // Closing the window or its progress would not stop the work, only hide
+    // it.
+    const auto* widget = qobject_cast<QWidget*>(watched);
+    const bool closing = event->type() == QEvent::Close && widget != nullptr &&
+                         (widget == parent() || widget->parentWidget() == parent());
+    if (m_refuse && (closing || IsUserInput(event->type()))) {
+      event->ignore();
+      return true;
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  const bool& m_refuse;
+};
+
+namespace {
+
+// Lets a message box or the retry dialog, shown in the middle of long work,
+// take the user's answer.
+class InputAllowed {
+ public:
+  explicit InputAllowed(bool& refuse) : m_refuse(refuse), m_was(refuse) { m_refuse = false; }
+  ~InputAllowed() { m_refuse = m_was; }
+  InputAllowed(const InputAllowed&) = delete;
+  InputAllowed& operator=(const InputAllowed&) = delete;
+
+ private:
+  bool& m_refuse;
+  bool m_was;
+};
 
 }  // namespace
 
@@ -59,9 +133,9 @@ QuillonWindow::QuillonWindow(Opener& opener, QWidget* parent) : QWidget(parent),
   for (int column = 0; column < 2; ++column) m_fileList->setColumnWidth(column, columnWidth);
 
   m_fileList->SetDropTarget(std::make_unique<CQLDropTarget>(m_fileList));
-  m_fileList->SetDropHandler([this](const std::vector<std::u16string>& paths) {
+  m_fileList->SetDropHandler([this](std::vector<std::u16string> paths) {
     m_deliveringDrop = true;
-    m_dlg->OnFilesDropped(paths);
+    m_dlg->OnFilesDropped(std::move(paths));
     m_deliveringDrop = false;
   });
 
@@ -279,6 +353,7 @@ void QuillonWindow::ShowMessage(std::u16string_view text) {
     QTimer::singleShot(0, this, [this, message = std::u16string(text)] { ShowMessage(message); });
     return;
   }
+  InputAllowed allowed(m_refuseInput);
   QMessageBox box(QMessageBox::Warning, Q(str::kAppTitle), DisplayText(text), QMessageBox::Ok,
                   this);
   PrepareMessageBox(box);
@@ -286,6 +361,7 @@ void QuillonWindow::ShowMessage(std::u16string_view text) {
 }
 
 bool QuillonWindow::AskOkCancel(std::u16string_view text) {
+  InputAllowed allowed(m_refuseInput);
   QMessageBox box(QMessageBox::Warning, Q(str::kAppTitle), DisplayText(text),
                   QMessageBox::Ok | QMessageBox::Cancel, this);
   PrepareMessageBox(box);
@@ -295,6 +371,7 @@ bool QuillonWindow::AskOkCancel(std::u16string_view text) {
 }
 
 void QuillonWindow::ShowRetryDialog(std::u16string_view message) {
+  InputAllowed allowed(m_refuseInput);
   CRetryDialog retry(message, this);
   retry.exec();
 }
@@ -329,6 +406,10 @@ void QuillonWindow::SetCellText(int row, int column, std::u16string_view text) {
 }
 
 void QuillonWindow::SetColumnTexts(int column, std::vector<std::u16string> texts) {
+  m_model->SetColumn(column, std::move(texts));
+}
+
+void QuillonWindow::SetColumnNames(int column, NamePool texts) {
   m_model->SetColumn(column, std::move(texts));
 }
 
@@ -379,6 +460,68 @@ bool QuillonWindow::HasClipboardText() {
 
 void QuillonWindow::OpenWithDefaultApplication(std::u16string_view pathOrAddress) {
   m_opener.Open(pathOrAddress);
+}
+
+void QuillonWindow::SetProgressTiming(int showAfterMs, int repaintEveryMs) {
+  m_showProgressAfterMs = showAfterMs;
+  m_repaintEveryMs = repaintEveryMs;
+}
+
+void QuillonWindow::BeginProgress(std::size_t total) {
+  if (m_busyDepth++ == 0) {
+    m_busyTime.start();
+    m_sinceRepaint.start();
+    m_refuseInput = true;
+    if (!m_inputRefusal) m_inputRefusal = new InputRefusal(m_refuseInput, this);
+    qApp->installEventFilter(m_inputRefusal);
+  }
+  m_progressTotal = total;
+  m_progressDone = 0;
+  UpdateProgressDialog();
+}
+
+void QuillonWindow::SetProgress(std::size_t done) {
+  m_progressDone = done;
+  if (m_busyDepth == 0 || m_sinceRepaint.elapsed() < m_repaintEveryMs) return;
+  m_sinceRepaint.restart();
+  if (m_progress == nullptr && m_busyTime.elapsed() >= m_showProgressAfterMs) ShowProgressDialog();
+  UpdateProgressDialog();
+  // Paints, and takes in the input that arrived meanwhile, which the event
+  // filter refuses.
+  QApplication::processEvents();
+}
+
+void QuillonWindow::EndProgress() {
+  if (m_busyDepth == 0 || --m_busyDepth > 0) return;
+  qApp->removeEventFilter(m_inputRefusal);
+  m_refuseInput = false;
+  if (m_progress != nullptr) {
+    m_progress->hide();
+    m_progress->deleteLater();
+    m_progress = nullptr;
+  }
+}
+
+void QuillonWindow::ShowProgressDialog() {
+  m_progress = new QProgressDialog(this);
+  m_progress->setWindowTitle(Q(str::kAppTitle));
+  m_progress->setCancelButton(nullptr);  // a run is never cut halfway
+  m_progress->setAutoClose(false);
+  m_progress->setAutoReset(false);
+  m_progress->setMinimumDuration(0);
+  m_progress->setWindowModality(Qt::WindowModal);
+  m_progress->setWindowFlag(Qt::WindowCloseButtonHint, false);
+  m_progress->show();
+}
+
+void QuillonWindow::UpdateProgressDialog() {
+  if (m_progress == nullptr) return;
+  const auto total = static_cast<int>(std::min<std::size_t>(m_progressTotal, INT_MAX));
+  const auto done = static_cast<int>(std::min(m_progressDone, m_progressTotal));
+  m_progress->setMaximum(total);
+  m_progress->setValue(done);
+  m_progress->setLabelText(Q(str::kProgressLabel) + u'\n' + QString::number(done) +
+                           QStringLiteral(" / ") + QString::number(total) + Q(str::kProgressFiles));
 }
 
 }  // namespace quillon

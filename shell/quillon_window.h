@@ -3,6 +3,7 @@
 // user action to it; it decides nothing itself.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <map>
 #include <memory>
@@ -14,10 +15,12 @@
 #include "shell/posix_opener.h"
 
 class QLineEdit;
+class QProgressDialog;
 
 namespace quillon {
 
 class CDropTargetListCtrl;
+class InputRefusal;
 class FileListModel;
 
 class QuillonWindow : public QWidget, public DialogPort {
@@ -58,6 +61,7 @@ class QuillonWindow : public QWidget, public DialogPort {
   void EnsureRowVisible(int row) override;
   void SetCellText(int row, int column, std::u16string_view text) override;
   void SetColumnTexts(int column, std::vector<std::u16string> texts) override;
+  void SetColumnNames(int column, NamePool texts) override;
   void ClearColumn(int column) override;
   std::vector<int> SelectedRows() override;
   std::u16string NameFieldText() override;
@@ -67,6 +71,13 @@ class QuillonWindow : public QWidget, public DialogPort {
   std::optional<std::u16string> ClipboardText() override;
   bool HasClipboardText() override;
   void OpenWithDefaultApplication(std::u16string_view pathOrAddress) override;
+  void BeginProgress(std::size_t total) override;
+  void SetProgress(std::size_t done) override;
+  void EndProgress() override;
+
+  // How long work must last before its progress is shown, and how often
+  // the window repaints meanwhile; tests set both to 0.
+  void SetProgressTiming(int showAfterMs, int repaintEveryMs);
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -77,6 +88,8 @@ class QuillonWindow : public QWidget, public DialogPort {
   void CreateControls();
   void ConnectHandlers();
   std::optional<LayoutRect> ControlRect(int id) const;
+  void ShowProgressDialog();
+  void UpdateProgressDialog();
   // Where Enter was pressed, as the logic tells the places apart.
   FocusArea FocusAreaOf(const QObject* widget) const;
 
@@ -92,6 +105,19 @@ class QuillonWindow : public QWidget, public DialogPort {
   FileListModel* m_model = nullptr;
   QLineEdit* m_nameEdit = nullptr;
   QLineEdit* m_directoryEdit = nullptr;
+
+  // Long work in progress (nesting depth), its count, and whether input is
+  // refused (not while a message box or the retry dialog asks the user).
+  int m_busyDepth = 0;
+  bool m_refuseInput = false;
+  std::size_t m_progressTotal = 0;
+  std::size_t m_progressDone = 0;
+  QElapsedTimer m_busyTime;
+  QElapsedTimer m_sinceRepaint;
+  int m_showProgressAfterMs = 500;
+  int m_repaintEveryMs = 40;
+  QProgressDialog* m_progress = nullptr;   // owned by the window while shown
+  InputRefusal* m_inputRefusal = nullptr;  // owned by the window
 };
 
 }  // namespace quillon

@@ -1,5 +1,7 @@
-// Sort keys must order and match names exactly as the comparison itself:
-// the plan check sorts keys instead of calling the collator per comparison.
+// Sort keys must order and match names exactly as the comparison itself, and
+// name numbers must match exactly as it does: the drop sorts by keys and the
+// plan check and the engine count by numbers instead of calling the collator
+// per comparison.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -7,6 +9,7 @@
 #include <vector>
 
 #include "intake/collation.h"
+#include "intake/name_numbering.h"
 
 namespace quillon {
 namespace {
@@ -71,6 +74,10 @@ const std::vector<std::u16string>& Alphabet() {
       u"\u0130",
       u"-",
       u" ",
+      u"s",
+      u"\u017F",
+      u"\u00B5",
+      u"\u03BC",
   };
   return alphabet;
 }
@@ -90,7 +97,7 @@ std::u16string Mutate(std::u16string name, std::mt19937& rng) {
   if (name.empty()) return name;
   std::uniform_int_distribution<std::size_t> at(0, name.size() - 1);
   const std::size_t i = at(rng);
-  switch (std::uniform_int_distribution<int>(0, 4)(rng)) {
+  switch (std::uniform_int_distribution<int>(0, 5)(rng)) {
     case 0:  // toggle ASCII case
       if (name[i] >= u'a' && name[i] <= u'z')
         name[i] = static_cast<char16_t>(name[i] - 32);
@@ -105,6 +112,15 @@ std::u16string Mutate(std::u16string name, std::mt19937& rng) {
       break;
     case 3:
       name[i] = u'\u00C9';
+      break;
+    case 4:  // another letter with the same upper case: ı and I, ſ and s, µ and μ
+      for (const auto& [from, to] : {std::pair{u'i', u'\u0131'}, std::pair{u'I', u'\u0131'},
+                                     std::pair{u'\u0131', u'I'}, std::pair{u's', u'\u017F'},
+                                     std::pair{u'\u017F', u'S'}, std::pair{u'\u00B5', u'\u03BC'}})
+        if (name[i] == from) {
+          name[i] = to;
+          break;
+        }
       break;
     default:
       name.erase(i, 1);
@@ -169,6 +185,39 @@ TEST_P(NameKeyTest, NonAsciiDigitRunIsOneNumberAlsoAfterACommonPrefix) {
     EXPECT_EQ(collator.Compare(u"\u0661\u0661", other), 1);
     EXPECT_EQ(collator.Compare(u"11", u"1" + other.substr(1)), 1);
     EXPECT_GT(collator.Key(u"\u0661\u0661"), collator.Key(other));
+  }
+}
+
+TEST_P(NameKeyTest, NumbersMatchExactlyAsCompare) {
+  const NameCollator collator(GetParam());
+  std::mt19937 rng(11);
+  std::vector<std::u16string> names;
+  for (int i = 0; i < 1500; ++i) {
+    names.push_back(RandomName(rng));
+    names.push_back(Mutate(names.back(), rng));
+  }
+  NameNumbering numbering(
+      [&](std::int32_t k) { return std::u16string_view(names[static_cast<std::size_t>(k)]); },
+      collator);
+  std::vector<std::int32_t> numbers;
+  for (const auto& name : names) numbers.push_back(numbering.Add(name));
+
+  std::uniform_int_distribution<std::size_t> pick(0, names.size() - 1);
+  for (int round = 0; round < 20000; ++round) {
+    // Every other pair is a name and its near neighbour.
+    const std::size_t i = round % 2 == 0 ? pick(rng) & ~std::size_t{1} : pick(rng);
+    const std::size_t j = round % 2 == 0 ? i + 1 : pick(rng);
+    ASSERT_EQ(numbers[i] == numbers[j], collator.Compare(names[i], names[j]) == 0)
+        << "names " << i << " and " << j;
+  }
+  // A name looked up finds the number of the first listed name it is the
+  // same name as, and nothing where there is none.
+  for (int round = 0; round < 300; ++round) {
+    const std::u16string probe = round % 2 == 0 ? Mutate(names[pick(rng)], rng) : RandomName(rng);
+    std::int32_t expected = -1;
+    for (std::size_t k = 0; k < names.size() && expected < 0; ++k)
+      if (collator.Compare(probe, names[k]) == 0) expected = numbers[k];
+    ASSERT_EQ(numbering.Find(probe), expected) << "round " << round;
   }
 }
 

@@ -37,23 +37,26 @@ TEST(Records, ExtensionIsFromTheLastDot) {
 }
 
 TEST(Records, TokensAreMaximalDigitAndTextRuns) {
-  CFileNameX x(u"photo01.v2.jpg");
-  ASSERT_EQ(x.m_tokens.size(), 5u);
+  const CFileNameX file(u"photo01.v2.jpg");
+  const auto x = file.Tokens();
+  ASSERT_EQ(x.size(), 5u);
   const std::u16string texts[] = {u"photo", u"01", u".v", u"2", u".jpg"};
   for (int i = 0; i < 5; ++i) {
-    EXPECT_EQ(x.m_tokens[i].text, texts[i]);
-    EXPECT_EQ(x.m_tokens[i].isNumber, i == 1 || i == 3);
+    EXPECT_EQ(x[i].text, texts[i]);
+    EXPECT_EQ(x[i].isNumber, i == 1 || i == 3);
   }
-  EXPECT_EQ(x.m_tokens[1].leadingZeros, 1);
-  EXPECT_EQ(x.m_tokens[1].significantDigits, 1);
+  EXPECT_EQ(x[1].leadingZeros, 1);
+  EXPECT_EQ(x[1].significantDigits, 1);
 
-  CFileNameX zeros(u"IMG_0000");
-  EXPECT_EQ(zeros.m_tokens[1].leadingZeros, 4);
-  EXPECT_EQ(zeros.m_tokens[1].significantDigits, 0);
+  const CFileNameX zerosFile(u"IMG_0000");
+  const auto zeros = zerosFile.Tokens();
+  EXPECT_EQ(zeros[1].leadingZeros, 4);
+  EXPECT_EQ(zeros[1].significantDigits, 0);
 
-  CFileNameX fullWidth(u"写真１２");  // full-width digits are text
-  ASSERT_EQ(fullWidth.m_tokens.size(), 1u);
-  EXPECT_FALSE(fullWidth.m_tokens[0].isNumber);
+  const CFileNameX fullWidthFile(u"写真１２");  // full-width digits are text
+  const auto fullWidth = fullWidthFile.Tokens();
+  ASSERT_EQ(fullWidth.size(), 1u);
+  EXPECT_FALSE(fullWidth[0].isNumber);
 }
 
 }  // namespace

@@ -188,7 +188,9 @@ TEST_F(EngineTest, NoTemporaryNameFitsFailsTheRowAndKeepsTheFile) {
 TEST_F(EngineTest, SearchForATemporaryNameStopsAtTheFirstLookupThatFails) {
   // A directory that cannot be searched answers every lookup alike; asking a
   // million times per parked file would only waste minutes.
+  // The moves to the first candidates fail, and asking why fails too.
   m_fs.lookupsFail = true;
+  m_fs.failTo = {u"a_tmp0.jpg", u"b_tmp0.jpg"};
   List({"a.jpg", "b.jpg"});
   EXPECT_FALSE(Run({{"a.jpg", "b.jpg"}, {"b.jpg", "a.jpg"}}));
   EXPECT_EQ(m_fs.lookups, 2);

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -495,6 +496,76 @@ TEST_F(MainWindow, ManyRowsAreSetWithOneNotificationEach) {
   EXPECT_EQ(window.SelectedRows(), (std::vector<int>{2, 5}));
   window.DeleteAllRows();
   EXPECT_EQ(model->rowCount(), 0);
+}
+
+// Closes the next message box once it is open, leaving other modal windows
+// (the progress of long work) alone.
+void CloseNextMessageBox(int attemptsLeft = 500) {
+  QTimer::singleShot(10, [attemptsLeft] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      box->close();
+    } else if (attemptsLeft > 0) {
+      CloseNextMessageBox(attemptsLeft - 1);
+    }
+  });
+}
+
+TEST_F(MainWindow, LongWorkShowsItsProgressAndRefusesInput) {
+  TempDir dir;
+  std::vector<std::u16string> paths;
+  for (int i = 1; i <= 40; ++i) {
+    const std::string name = "p" + std::to_string(i) + ".jpg";
+    dir.Write(name);
+    paths.push_back(dir.PathOf(name));
+  }
+  window.DropFiles(paths);
+  static_cast<QLineEdit*>(C(1016))->setText(QStringLiteral("trip_01"));
+  static_cast<QPushButton*>(C(1014))->click();
+  // Every piece of work counts as long, and the window takes in events at
+  // every step of it.
+  window.SetProgressTiming(0, 0);
+
+  struct Seen {
+    bool shown = false;
+    int maximum = 0;
+    QString label;
+  };
+  // Runs inside the work, the first time the window takes in events: what
+  // it shows then, and what a user's typing and clicking do.
+  const auto during = [&](Seen* seen) {
+    QTimer::singleShot(0, [&, seen] {
+      if (auto* progress = window.findChild<QProgressDialog*>()) {
+        seen->shown = progress->isVisible();
+        seen->maximum = progress->maximum();
+        seen->label = progress->labelText();
+      }
+      QTest::keyClicks(C(1016), QStringLiteral("zz"));
+      QTest::mouseClick(C(1014), Qt::LeftButton);
+      QTest::keyClick(&window, Qt::Key_F5);
+    });
+  };
+
+  Seen execution;
+  during(&execution);
+  CloseNextMessageBox();
+  static_cast<QPushButton*>(C(1003))->click();
+  EXPECT_TRUE(execution.shown);
+  EXPECT_EQ(execution.maximum, 40);
+  EXPECT_TRUE(execution.label.endsWith(QStringLiteral("/ 40") + Q(str::kProgressFiles)))
+      << execution.label.toStdString();
+  EXPECT_EQ(static_cast<QLineEdit*>(C(1016))->text(), QStringLiteral("trip_01"));
+  EXPECT_EQ(Column(kResultColumn), std::vector<std::u16string>(40, u"〇"));
+  EXPECT_TRUE(dir.Exists("trip_40.jpg"));
+  EXPECT_EQ(window.findChild<QProgressDialog*>(), nullptr);
+
+  // Input is taken again once the work is over: undo, with its own progress.
+  Seen undo;
+  during(&undo);
+  CloseNextMessageBox();
+  QTest::mouseClick(C(1005), Qt::LeftButton);
+  EXPECT_TRUE(undo.shown);
+  EXPECT_TRUE(dir.Exists("p40.jpg"));
+  EXPECT_FALSE(dir.Exists("trip_40.jpg"));
 }
 
 // Everything below the scratch HOME and XDG directories, which main() made

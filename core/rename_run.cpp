@@ -1,0 +1,303 @@
+#include "core/rename_run.h"
+
+#include <algorithm>
+
+#include "core/name_codec.h"
+#include "core/paths.h"
+#include "core/records.h"
+#include "intake/collation.h"
+#include "intake/name_numbering.h"
+#include "resources/strings.h"
+
+namespace quillon {
+namespace {
+
+// Bases this long are cut by kTemporaryCut code units before "_tmp<n>" is
+// added, so that the temporary name stays within the usual name length.
+constexpr std::size_t kLongBase = 245;
+constexpr std::size_t kTemporaryCut = 10;
+constexpr int kTemporaryCandidates = 1000000;
+
+bool IsHighSurrogate(char16_t unit) {
+  return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+// Drops the last code unit, and a high surrogate left behind by that, so
+// that no character is cut in half.
+void DropLastCharacter(std::u16string& text) {
+  text.pop_back();
+  if (!text.empty() && IsHighSurrogate(text.back())) text.pop_back();
+}
+
+std::u16string Decimal(int value) {
+  const std::string digits = std::to_string(value);
+  return std::u16string(digits.begin(), digits.end());
+}
+
+}  // namespace
+
+RenameRun::RenameRun(DirectoryHandle& directory, std::u16string_view directoryPath,
+                     DialogPort& dialog, std::span<const std::u16string_view> sources,
+                     std::span<const std::u16string_view> targets)
+    : m_directory(directory),
+      m_directoryPath(directoryPath),
+      m_dialog(dialog),
+      m_sources(sources),
+      m_targets(targets) {}
+
+bool RenameRun::Run(std::vector<std::u16string>* currentNames) {
+  m_currentNames = currentNames;
+  NumberNames();
+  m_rows.resize(m_sources.size());
+  for (std::size_t row = 0; row < m_rows.size(); ++row) m_rows[row] = static_cast<Row>(row);
+  m_done.assign(m_rows.size(), false);
+  m_renamed.assign(m_rows.size(), false);
+
+  SettleUnchanged();
+  SweepDirect();
+  if (!m_rows.empty()) RenameViaTemporary();
+  RecordCurrentNames();
+  return m_succeeded;
+}
+
+void RenameRun::NumberNames() {
+  // From here on the passes compare and count small numbers, never names.
+  NameNumbering numbering([this](std::int32_t k) {
+    const auto row = static_cast<std::size_t>(k / 2);
+    return k % 2 == 0 ? m_sources[row] : m_targets[row];
+  });
+  numbering.Reserve(2 * m_sources.size());
+  m_ids.resize(2 * m_sources.size());
+  for (std::size_t row = 0; row < m_sources.size(); ++row) {
+    m_ids[2 * row] = numbering.Add(m_sources[row]);
+    m_ids[2 * row + 1] = numbering.Add(m_targets[row]);
+  }
+  m_nameCount = numbering.Count();
+}
+
+void RenameRun::SettleUnchanged() {
+  for (const Row row : m_rows) {
+    if (OldId(row) != NewId(row)) continue;
+    if (m_sources[row] == m_targets[row]) {
+      m_done[row] = true;
+      Succeed(row);
+    } else {
+      MoveRow(row);
+    }
+  }
+  RemoveDoneRows();
+}
+
+void RenameRun::SweepDirect() {
+  m_blocked.assign(static_cast<std::size_t>(m_nameCount), 0);
+  for (const Row row : m_rows) ++m_blocked[OldId(row)];
+  m_waitHead.assign(static_cast<std::size_t>(m_nameCount), -1);
+  m_waitNext.assign(m_sources.size(), -1);
+  while (!m_rows.empty() && SweepOnce()) {
+  }
+}
+
+bool RenameRun::SweepOnce() {
+  // Following the direction of the last row's shift settles a series
+  // shifted by one in either direction in a single sweep.
+  const Row last = m_rows.back();
+  const bool backward = CompareNames(m_targets[last], m_sources[last]) > 0;
+  bool progress = false;
+  const auto visit = [&](Row row) {
+    if (m_done[row]) return;
+    const std::size_t wanted = NewId(row);
+    if (m_blocked[wanted] > 0) {
+      // Waits for its name; moved at once when that name is freed, so a
+      // chain listed in any order unrolls within one sweep.
+      m_waitNext[row] = m_waitHead[wanted];
+      m_waitHead[wanted] = row;
+      m_waitedFor.push_back(wanted);
+      return;
+    }
+    progress = true;
+    MoveAndRelease(row);
+  };
+  if (backward) {
+    for (auto it = m_rows.rbegin(); it != m_rows.rend(); ++it) visit(*it);
+  } else {
+    for (const Row row : m_rows) visit(row);
+  }
+  for (const std::size_t name : m_waitedFor) m_waitHead[name] = -1;
+  m_waitedFor.clear();
+  RemoveDoneRows();
+  return progress;
+}
+
+void RenameRun::MoveAndRelease(Row first) {
+  std::vector<Row> ready{first};
+  while (!ready.empty()) {
+    const Row row = ready.back();
+    ready.pop_back();
+    if (!MoveRow(row)) continue;
+    const std::size_t freed = OldId(row);
+    if (--m_blocked[freed] > 0) continue;
+    for (Row waiting = m_waitHead[freed]; waiting >= 0; waiting = m_waitNext[waiting])
+      ready.push_back(waiting);
+    m_waitHead[freed] = -1;
+  }
+}
+
+void RenameRun::RenameViaTemporary() {
+  // The old names of the rows not yet handled here. A new name still held
+  // by one of them cannot be taken, so the direct move is not even tried: it
+  // could only fail, and a cycle of n files would cost n moves more.
+  std::vector<std::int32_t> held(static_cast<std::size_t>(m_nameCount), 0);
+  for (const Row row : m_rows) ++held[OldId(row)];
+
+  std::vector<TMPRENAMEITEM> parked;
+  for (const Row row : m_rows) {
+    m_done[row] = true;
+    const std::u16string_view oldName = m_sources[row];
+    // Parking an earlier row of a cycle may have freed this one's name.
+    if (held[NewId(row)] == 0 && MoveWithRetry(oldName, m_targets[row])) {
+      Succeed(row);
+      --held[OldId(row)];
+      continue;
+    }
+    if (!m_stranded.empty()) {
+      FailElsewhere(row, std::move(m_stranded));
+      continue;
+    }
+    std::u16string temporary = ParkUnderTemporaryName(oldName);
+    if (!temporary.empty()) {
+      parked.push_back({row, std::move(temporary), std::u16string(m_targets[row])});
+      --held[OldId(row)];
+      continue;
+    }
+    Fail(row, str::kCannotRename);
+  }
+  m_rows.clear();
+
+  for (const TMPRENAMEITEM& item : parked) {
+    if (MoveWithRetry(item.tmpName, item.newName)) {
+      Succeed(item.index);
+      continue;
+    }
+    // The file stays parked; the row tells the user where, and undo can
+    // still bring it back.
+    FailElsewhere(item.index, m_stranded.empty() ? item.tmpName : std::move(m_stranded));
+  }
+}
+
+void RenameRun::FailElsewhere(Row row, std::u16string nameNow) {
+  Fail(row, std::u16string(str::kCannotRename) + nameNow + str::kStoredUnder);
+  m_leftParked.emplace_back(row, std::move(nameNow));
+}
+
+bool RenameRun::MoveRow(Row row) {
+  m_done[row] = true;
+  if (MoveWithRetry(m_sources[row], m_targets[row])) {
+    Succeed(row);
+    return true;
+  }
+  if (m_stranded.empty()) {
+    Fail(row, str::kCannotRename);
+  } else {
+    FailElsewhere(row, std::move(m_stranded));
+  }
+  return false;
+}
+
+void RenameRun::Succeed(Row row) {
+  m_dialog.SetCellText(row, kResultColumn, str::kResultOk);
+  m_renamed[row] = true;
+  m_dialog.SetProgress(++m_rowsDone);
+}
+
+RenameRun::Row RenameRun::FirstFailedRow() const {
+  const auto failed = std::find(m_renamed.begin(), m_renamed.end(), false);
+  return failed == m_renamed.end() ? -1 : static_cast<Row>(failed - m_renamed.begin());
+}
+
+void RenameRun::RecordCurrentNames() {
+  // The passes' own state goes first: it is not needed any more.
+  m_ids = {};
+  m_blocked = {};
+  m_waitHead = {};
+  m_waitNext = {};
+  if (m_currentNames == nullptr) return;
+  std::vector<std::u16string>& names = *m_currentNames;
+  names.clear();
+  names.shrink_to_fit();
+  names.reserve(m_sources.size());
+  for (std::size_t row = 0; row < m_sources.size(); ++row)
+    names.emplace_back(m_renamed[row] ? m_targets[row] : m_sources[row]);
+  for (auto& [row, temporary] : m_leftParked)
+    names[static_cast<std::size_t>(row)] = std::move(temporary);
+}
+
+void RenameRun::Fail(Row row, std::u16string_view message) {
+  m_dialog.SetCellText(row, kResultColumn,
+                       std::u16string(str::kFailurePrefix) + std::u16string(message));
+  m_succeeded = false;
+  m_dialog.SetProgress(++m_rowsDone);
+}
+
+void RenameRun::RemoveDoneRows() {
+  std::erase_if(m_rows, [this](Row row) { return m_done[row]; });
+}
+
+bool RenameRun::MoveWithRetry(std::u16string_view oldName, std::u16string_view newName) {
+  m_stranded.clear();
+  if (oldName == newName) return true;
+  for (;;) {
+    switch (m_directory.Move(oldName, newName, &m_stranded)) {
+      case MoveResult::kMoved:
+        return true;
+      case MoveResult::kFailed:
+        return false;
+      case MoveResult::kStranded:
+        // A port that did not say where leaves the old name standing in.
+        if (m_stranded.empty()) m_stranded = oldName;
+        return false;
+      case MoveResult::kInUse:
+        // The user closes the other program; closing the dialog retries too.
+        m_dialog.ShowRetryDialog(JoinPath(m_directoryPath, oldName) + str::kFileInUse);
+        break;
+    }
+  }
+}
+
+std::u16string RenameRun::ParkUnderTemporaryName(std::u16string_view name) {
+  SplitName parts = SplitExtension(name);
+  std::u16string& base = parts.base;
+  if (base.size() >= kLongBase) {
+    base.resize(base.size() - kTemporaryCut);
+    if (!base.empty() && IsHighSurrogate(base.back())) base.pop_back();
+  }
+  // The directory's own limit may be smaller, or count bytes of the encoded
+  // name (three per Japanese character): shorten until the name fits.
+  if (!m_nameLimit) m_nameLimit = m_directory.GetNameLimit();
+  const NameLimit limit = *m_nameLimit;
+  auto fits = [&limit](const std::u16string& candidate) { return NameFits(limit, candidate); };
+  for (int n = 0; n < kTemporaryCandidates; ++n) {
+    const std::u16string suffix = u"_tmp" + Decimal(n) + parts.extension;
+    std::u16string candidate = base + suffix;
+    while (!fits(candidate)) {
+      if (base.empty()) return {};
+      DropLastCharacter(base);
+      candidate = base + suffix;
+    }
+    if (!EncodeName(candidate)) return {};
+    // The move itself finds out whether the candidate is free, since it never
+    // replaces: asking first would cost every parked file one more call.
+    // Only after a failed move is it asked whether the name was taken (try
+    // the next one) or the move failed for a reason of its own.
+    if (MoveWithRetry(name, candidate)) return candidate;
+    // Half way and stuck: the file is parked all the same, under that name.
+    if (!m_stranded.empty()) return std::move(m_stranded);
+    // Only a name that is taken lets the search go on. A lookup that fails
+    // (search permission gone, a dropped mount) would fail for every
+    // candidate, each perhaps after a network timeout: the file keeps its
+    // name instead.
+    if (m_directory.LookUpName(candidate) != NameState::kTaken) return {};
+  }
+  return {};
+}
+
+}  // namespace quillon

@@ -1,0 +1,112 @@
+// One run of the rename engine: moves every file of a plan to its new name
+// without ever moving one onto a name that is still taken, parking files
+// under temporary names only where names form a cycle.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "core/dialog_port.h"
+#include "core/file_system.h"
+
+namespace quillon {
+
+class RenameRun {
+ public:
+  using Row = std::int32_t;
+
+  // Row i moves sources[i] to targets[i] in `directory` (shown to the user
+  // as `directoryPath`). Every argument must outlive the run. Writes each
+  // row's outcome into the result column and reports the rows done as
+  // progress through `dialog`.
+  RenameRun(DirectoryHandle& directory, std::u16string_view directoryPath, DialogPort& dialog,
+            std::span<const std::u16string_view> sources,
+            std::span<const std::u16string_view> targets);
+
+  // Moves every file; afterwards (*currentNames)[i] is the name row i's file
+  // bears (old, new or temporary); null records nothing. True when every
+  // row ended with "〇".
+  bool Run(std::vector<std::u16string>* currentNames);
+  // The first row whose file does not bear its new name after the run, or
+  // -1 when there is none.
+  Row FirstFailedRow() const;
+
+ private:
+  void NumberNames();
+  // Unchanged rows and case-only changes, which take no other file's name.
+  void SettleUnchanged();
+  // Sweeps over the waiting rows until a sweep moves nothing; the rows left
+  // wait for names held by a cycle or by a file that failed to move.
+  void SweepDirect();
+  // One sweep in the direction of the last row's shift; false when it moved
+  // nothing.
+  bool SweepOnce();
+  // Moves `row` and then every row that was waiting for a name thereby
+  // freed, and the rows waiting for theirs in turn.
+  void MoveAndRelease(Row row);
+  // The rows left: a direct move where parking an earlier one freed the
+  // name, otherwise parked under a temporary name and moved at the end.
+  void RenameViaTemporary();
+
+  // The move of one row to its new name, with its result text.
+  bool MoveRow(Row row);
+  // True when the file now bears newName. A move that could not be taken
+  // back leaves the name the file bears now in m_stranded (empty otherwise).
+  bool MoveWithRetry(std::u16string_view oldName, std::u16string_view newName);
+  // The failure of a row whose file bears `nameNow`, a name the user did not
+  // choose: the row names it and undo follows it there.
+  void FailElsewhere(Row row, std::u16string nameNow);
+  // Moves the file to the first free "<base>_tmp<n><ext>" that fits the
+  // directory; returns that name, or empty when none could be taken.
+  std::u16string ParkUnderTemporaryName(std::u16string_view name);
+  // The row's file now bears its new name.
+  void Succeed(Row row);
+  void Fail(Row row, std::u16string_view message);
+  void RemoveDoneRows();
+  // Writes the name each row's file bears into *m_currentNames. Done once,
+  // at the end, so that the run never holds a copy of every name besides
+  // its own state.
+  void RecordCurrentNames();
+
+  std::size_t OldId(Row row) const { return static_cast<std::size_t>(m_ids[2 * row]); }
+  std::size_t NewId(Row row) const { return static_cast<std::size_t>(m_ids[2 * row + 1]); }
+
+  DirectoryHandle& m_directory;
+  std::u16string_view m_directoryPath;
+  DialogPort& m_dialog;
+  std::span<const std::u16string_view> m_sources;
+  std::span<const std::u16string_view> m_targets;
+  std::vector<std::u16string>* m_currentNames = nullptr;
+  bool m_succeeded = true;
+  std::size_t m_rowsDone = 0;
+
+  // A number per row's old name (element 2 * row) and new name (2 * row + 1),
+  // equal exactly for the same name, below m_nameCount.
+  std::vector<std::int32_t> m_ids;
+  std::int32_t m_nameCount = 0;
+  // The rows still to be handled, in row order, and which are done.
+  std::vector<Row> m_rows;
+  std::vector<bool> m_done;
+  // Which rows' files bear their new names; the others keep their old ones,
+  // except those left under a temporary name.
+  std::vector<bool> m_renamed;
+  std::vector<std::pair<Row, std::u16string>> m_leftParked;
+  std::u16string m_stranded;
+  // How many rows yet to move away still bear each name (two may, on a file
+  // system that tells case apart); a failed row keeps blocking its name.
+  std::vector<std::int32_t> m_blocked;
+  // Rows found blocked in a sweep, listed by the name they wait for and
+  // linked through m_waitNext; m_waitedFor lists the names with waiters.
+  std::vector<Row> m_waitHead;
+  std::vector<Row> m_waitNext;
+  std::vector<std::size_t> m_waitedFor;
+  // Asked once per run, when the first file is parked.
+  std::optional<NameLimit> m_nameLimit;
+};
+
+}  // namespace quillon
