@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test, then a few seconds
-# of each fuzz target.
+# Installs what is missing, builds, runs a few seconds of each fuzz target,
+# then every test.
 #   ./test.sh [ctest arguments]             the usual build in build/
 #   ./test.sh --sanitize [ctest arguments]  the same suite built with ASan and
 #                                           UBSan, in build-sanitize/
@@ -22,10 +22,12 @@ if [ "${1:-}" = "--sanitize" ]; then
 fi
 cmake -S . -B "$build" "${options[@]}" >/dev/null
 cmake --build "$build" -j"$(nproc)"
-(cd "$build" && ctest --output-on-failure -j"$(nproc)" "$@")
 
 # The parsers against arbitrary input: the kept corpus first (every input
-# that ever crashed is in it), then a few seconds of new inputs each.
+# that ever crashed is in it), then a few seconds of new inputs each. They
+# run before the suite so that CTest's summary is the last thing printed.
 if [ "$build" = build ] && [ $# -eq 0 ]; then
   scripts/fuzz.sh 3
 fi
+
+(cd "$build" && ctest --output-on-failure -j"$(nproc)" "$@")
