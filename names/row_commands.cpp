@@ -2,6 +2,7 @@
 // Enter.
 #include <algorithm>
 
+#include "core/erase_marked.h"
 #include "core/paths.h"
 #include "core/quillon_dlg.h"
 
@@ -68,23 +69,13 @@ void CQuillonDlg::DeleteSelectedRows() {
                  selected.end());
   if (selected.empty()) return;
 
-  // One compacting pass instead of one erase per row, which would make
-  // deleting most of a hundred thousand rows quadratic; the rows that stay
-  // keep their order, as when each is erased from the highest index down.
+  // The rows that stay keep their order, as when each is erased from the
+  // highest index down.
   std::vector<bool> doomed(m_files.size(), false);
   for (int row : selected) doomed[static_cast<std::size_t>(row)] = true;
-  const auto compact = [&doomed](auto& rows) {
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-      if (i < doomed.size() && doomed[i]) continue;
-      if (kept != i) rows[kept] = std::move(rows[i]);
-      ++kept;
-    }
-    rows.resize(kept);
-  };
-  compact(m_files);
-  compact(m_newNames);
-  compact(m_currentNames);
+  EraseMarked(m_files, doomed);
+  EraseMarked(m_newNames, doomed);
+  EraseMarked(m_currentNames, doomed);
   m_dialog.DeleteRows(selected);
 
   if (m_files.empty()) {

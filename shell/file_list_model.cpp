@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "core/dialog_port.h"
+#include "core/erase_marked.h"
 #include "core/name_codec.h"
 #include "core/paths.h"
 #include "core/visible_name.h"
@@ -130,20 +131,11 @@ void FileListModel::RemoveRows(const std::vector<int>& rows) {
   std::vector<bool> doomed(m_columns[0].Size(), false);
   for (const auto& [first, last] : blocks)
     for (int row = first; row <= last; ++row) doomed[static_cast<std::size_t>(row)] = true;
-  const auto compact = [&doomed](auto& cells) {
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < cells.size(); ++i) {
-      if (doomed[i]) continue;
-      if (kept != i) cells[kept] = std::move(cells[i]);
-      ++kept;
-    }
-    cells.resize(kept);
-  };
 
   if (blocks.size() > kMostBlocks) {
     beginResetModel();
     for (auto& column : m_columns) column.EraseMarked(doomed);
-    compact(m_iconIndex);
+    EraseMarked(m_iconIndex, doomed);
     endResetModel();
     return;
   }
