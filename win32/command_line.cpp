@@ -1,0 +1,55 @@
+#include "win32/command_line.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string_view>
+
+#include "win32/win32_text.h"
+
+namespace quillon {
+
+namespace {
+
+std::wstring FullPathName(const std::wstring& path) {
+  const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return path;
+  std::wstring full(needed, L'\0');
+  const DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
+  if (length == 0 || length >= needed) return path;
+  full.resize(length);
+  return full;
+}
+
+std::wstring FullPath(std::wstring_view argument) {
+  const std::size_t separator = argument.find_last_of(L"\\/:");
+  const std::wstring_view name =
+      separator == std::wstring_view::npos ? argument : argument.substr(separator + 1);
+  // A directory given with a trailing separator, "." or "..": resolved whole.
+  if (name.empty() || name == L"." || name == L"..") return FullPathName(std::wstring(argument));
+  std::wstring directory = separator == std::wstring_view::npos
+                               ? std::wstring(L".")
+                               : std::wstring(argument.substr(0, separator + 1));
+  // "C:" alone means the working directory of that drive.
+  if (directory.back() == L':') directory += L'.';
+  std::wstring full = FullPathName(directory);
+  if (full.back() != L'\\') full += L'\\';
+  return full + std::wstring(name);
+}
+
+}  // namespace
+
+std::vector<std::u16string> CommandLinePaths(const wchar_t* commandLine) {
+  std::vector<std::u16string> paths;
+  int count = 0;
+  LPWSTR* arguments = CommandLineToArgvW(commandLine, &count);
+  if (arguments == nullptr) return paths;
+  for (int i = 1; i < count; ++i) {
+    const std::wstring_view argument = arguments[i];
+    if (!argument.empty()) paths.push_back(U16(FullPath(argument)));
+  }
+  LocalFree(arguments);
+  return paths;
+}
+
+}  // namespace quillon

@@ -1,0 +1,23 @@
+// The Windows program: the common controls and OLE for this thread, the main
+// dialog, and its message loop until the window is closed. It writes no
+// setting and no file of its own.
+#include <windows.h>
+#include <commctrl.h>
+#include <ole2.h>
+
+#include "win32/command_line.h"
+#include "win32/main_dialog.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+  // Without OLE the list takes no drops; nothing else depends on it.
+  const HRESULT ole = OleInitialize(nullptr);
+  int exitCode = 1;
+  {
+    quillon::MainDialog dialog(instance);
+    if (dialog.Create(quillon::CommandLinePaths(GetCommandLineW()))) exitCode = dialog.Run();
+  }
+  if (SUCCEEDED(ole)) OleUninitialize();
+  return exitCode;
+}
