@@ -1,5 +1,7 @@
-// Forming paths and splitting names. Paths use '/'; the root directory "/" is
-// the only directory string that ends in '/'.
+// Forming paths and splitting names. Paths use the platform's separator:
+// '/' on POSIX systems, '\' on Windows. The root of a file system ("/", or a
+// drive "C:\" or a share "\\server\share\" on Windows) is the only directory
+// string that ends in a separator.
 #pragma once
 
 #include <string>
@@ -7,8 +9,9 @@
 
 namespace quillon {
 
-// directory + '/' + name, or directory + name when the directory already ends
-// in '/' (only "/" does). An empty directory gives "/" + name.
+// directory + separator + name, or directory + name when the directory
+// already ends in a separator (only a root does). An empty directory gives
+// the separator + name.
 std::u16string JoinPath(std::u16string_view directory, std::u16string_view name);
 
 struct SplitName {

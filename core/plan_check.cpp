@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/name_numbering.h"
 #include "core/quillon_dlg.h"
-#include "intake/name_numbering.h"
 
 namespace quillon {
 

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
+#include "core/collation.h"
 #include "core/name_codec.h"
+#include "core/name_numbering.h"
 #include "core/paths.h"
 #include "core/records.h"
-#include "intake/collation.h"
-#include "intake/name_numbering.h"
 #include "resources/strings.h"
 
 namespace quillon {

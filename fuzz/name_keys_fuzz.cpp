@@ -5,9 +5,9 @@
 #include <memory>
 #include <vector>
 
+#include "core/collation.h"
 #include "core/records.h"
 #include "fuzz/fuzz_check.h"
-#include "intake/collation.h"
 #include "intake/natural_order.h"
 
 using namespace quillon;

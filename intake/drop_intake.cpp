@@ -9,9 +9,9 @@
 #include <unordered_set>
 #include <vector>
 
+#include "core/collation.h"
 #include "core/paths.h"
 #include "core/quillon_dlg.h"
-#include "intake/collation.h"
 #include "intake/natural_order.h"
 #include "intake/split_path.h"
 #include "resources/strings.h"
@@ -141,13 +141,6 @@ class CaseTwins {
 
 }  // namespace
 
-PathParts SplitPath(std::u16string_view path) {
-  const std::size_t slash = path.rfind(u'/');
-  if (slash == std::u16string_view::npos) return {u"/", std::u16string(path)};
-  if (slash == 0) return {u"/", std::u16string(path.substr(1))};
-  return {std::u16string(path.substr(0, slash)), std::u16string(path.substr(slash + 1))};
-}
-
 void CQuillonDlg::OnFilesDropped(const std::vector<std::u16string>& paths) {
   OnFilesDropped(std::vector<std::u16string>(paths));
 }
@@ -170,8 +163,7 @@ void CQuillonDlg::OnFilesDropped(std::vector<std::u16string>&& dropped) {
     // lstat resolves against the working directory: two different files.
     // Such a path cannot be examined as the file it names, so it is refused
     // like one whose attributes cannot be read.
-    const bool absolute = !path.empty() && path.front() == u'/';
-    if (!absolute || m_fileSystem.GetEntryType(path) != EntryType::kNonDirectory) {
+    if (!IsAbsolutePath(path) || m_fileSystem.GetEntryType(path) != EntryType::kNonDirectory) {
       m_dialog.ShowMessage(str::kNoDirectories);
       return;
     }

@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "core/collation.h"
 #include "core/records.h"
-#include "intake/collation.h"
 
 namespace quillon {
 

@@ -1,12 +1,10 @@
 // Name lists as clipboard text, and the copy and paste commands of the list.
 #include "names/name_list.h"
 
-#include <unicode/uchar.h>
-
 #include <algorithm>
 
+#include "core/collation.h"
 #include "core/quillon_dlg.h"
-#include "intake/collation.h"
 #include "resources/strings.h"
 
 namespace quillon {
@@ -53,7 +51,11 @@ std::vector<std::u16string_view> SplitNameLines(std::u16string_view text) {
 
 bool IsNameListSpace(char16_t c) {
   if (c < 0x100) return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0;
-  return u_isUWhiteSpace(c) != 0;
+  // Unicode's White_Space property above Latin-1; the set has not changed
+  // since Unicode 6.3 (U+180E left it then), so a fixed list is as good as
+  // a property lookup.
+  return c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F ||
+         c == 0x205F || c == 0x3000;
 }
 
 std::u16string_view TrimNameListSpace(std::u16string_view line) {

@@ -7,11 +7,11 @@
 #include <string_view>
 #include <vector>
 
+#include "core/collation.h"
 #include "core/name_codec.h"
 #include "core/name_pool.h"
 #include "core/paths.h"
 #include "core/quillon_dlg.h"
-#include "intake/collation.h"
 #include "resources/strings.h"
 
 namespace quillon {

@@ -13,8 +13,8 @@
 #include <string>
 #include <unordered_set>
 
+#include "core/collation.h"
 #include "core/name_codec.h"
-#include "intake/collation.h"
 #include "shell/posix_signal_guard.h"
 
 namespace quillon {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "intake/collation.h"
-#include "intake/name_numbering.h"
+#include "core/collation.h"
+#include "core/name_numbering.h"
 
 namespace quillon {
 namespace {

@@ -6,25 +6,13 @@
 #include <deque>
 #include <random>
 
-#include "intake/collation.h"
+#include "core/collation.h"
 
 namespace quillon {
 namespace {
 
 int Order(const std::u16string& a, const std::u16string& b) {
   return CompareFileNames(CFileNameX(a), CFileNameX(b));
-}
-
-TEST(CollationLocale, EnvironmentPicksTheFirstNonEmptyVariable) {
-  EXPECT_EQ(CollationLocaleFromEnvironment("ja_JP.UTF-8", "de_DE", "fr_FR"), "ja_JP");
-  EXPECT_EQ(CollationLocaleFromEnvironment("", "de_DE.UTF-8", "fr_FR"), "de_DE");
-  EXPECT_EQ(CollationLocaleFromEnvironment(nullptr, nullptr, "sv_SE.ISO-8859-1"), "sv_SE");
-  EXPECT_EQ(CollationLocaleFromEnvironment(nullptr, nullptr, "sr_RS@latin"), "sr_Latn_RS");
-  EXPECT_EQ(CollationLocaleFromEnvironment(nullptr, nullptr, "sr_RS.UTF-8@cyrillic"), "sr_Cyrl_RS");
-  EXPECT_EQ(CollationLocaleFromEnvironment(nullptr, nullptr, "de_DE@euro"), "de_DE");
-  for (const char* root : {"C", "POSIX", "C.UTF-8", ""})
-    EXPECT_EQ(CollationLocaleFromEnvironment(nullptr, nullptr, root), "") << root;
-  EXPECT_EQ(CollationLocaleFromEnvironment(nullptr, nullptr, nullptr), "");
 }
 
 TEST(CompareNames, SameNameMeansEqualIgnoringCaseOnly) {

@@ -1,17 +1,13 @@
-#include "intake/name_numbering.h"
-
-#include <unicode/uchar.h>
+#include "core/name_numbering.h"
 
 namespace quillon {
 namespace {
 
-// The same upper-casing as the comparison's tie-break: a unit whose upper
-// case lies above U+FFFF stays as it is. ASCII, the common case, without a
-// call into ICU.
+// The same upper-casing as the comparison's tie-break, UpperCaseUnit; ASCII,
+// the common case, without a call into the platform's tables.
 char16_t UpperUnit(char16_t u) {
   if (u < 0x80) return u >= u'a' && u <= u'z' ? static_cast<char16_t>(u - 0x20) : u;
-  const UChar32 upper = u_toupper(u);
-  return upper > 0xFFFF ? u : static_cast<char16_t>(upper);
+  return UpperCaseUnit(u);
 }
 
 // FNV-1a over the upper-cased units: names that can be the same name hash

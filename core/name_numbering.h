@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "intake/collation.h"
+#include "core/collation.h"
 
 namespace quillon {
 
