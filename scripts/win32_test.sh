@@ -6,46 +6,17 @@
 # test program (for example --gtest_filter=...).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+source "$root/scripts/wine_prefix.sh"
 
-find_wine_tool() {
-  local name
-  for name in "$@"; do
-    if command -v "$name" >/dev/null; then command -v "$name"; return 0; fi
-    if [ -x "/usr/lib/wine/$name" ]; then echo "/usr/lib/wine/$name"; return 0; fi
-  done
-  echo "win32_test.sh: none of $* found (install wine64)" >&2
-  return 1
-}
-wine="$(find_wine_tool wine64 wine)"
-wineserver="$(find_wine_tool wineserver64 wineserver)"
-
-# Wine keeps everything, its server's socket included (under TMPDIR), in
-# this one directory; HOME too, where it would otherwise link the user's
-# folders and write menu entries.
 scratch="$(mktemp -d "${TMPDIR:-/tmp}/quillon-wine.XXXXXX")"
-export TMPDIR="$scratch" HOME="$scratch/home" WINEPREFIX="$scratch/prefix"
-export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
-unset DISPLAY WAYLAND_DISPLAY
-mkdir -p "$HOME"
-boot_pid=
 cleanup() {
-  if [ -n "$boot_pid" ]; then wait "$boot_pid" 2>/dev/null || true; fi
-  "$wineserver" -k 2>/dev/null || true
-  "$wineserver" -w 2>/dev/null || true
+  wine_prefix_stop
   rm -rf "$scratch"
 }
 trap cleanup EXIT
+unset DISPLAY WAYLAND_DISPLAY
 
-# Creating the prefix takes several seconds of mostly waiting; it runs
-# while the compiler works.
-"$wine" wineboot --init >"$scratch/wineboot.log" 2>&1 &
-boot_pid=$!
+wine_prefix_start "$scratch"
 "$root/scripts/win32_build.sh" --target quillon_win32_tests
-if ! wait "$boot_pid"; then
-  boot_pid=
-  echo "win32_test.sh: creating the Wine prefix failed:" >&2
-  cat "$scratch/wineboot.log" >&2
-  exit 1
-fi
-boot_pid=
-"$wine" "$root/build-win/tests/quillon_win32_tests.exe" "$@"
+wine_prefix_wait_boot
+"$WINE" "$root/build-win/tests/quillon_win32_tests.exe" "$@"

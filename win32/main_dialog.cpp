@@ -22,6 +22,8 @@ namespace {
 constexpr int kColumnWidthUnits = 120;
 // Posted once the window is shown: the command line's paths, as one drop.
 constexpr UINT WM_ARGUMENTS_DROP = WM_APP + 1;
+// Posted when the window is activated, to look at where the focus came back.
+constexpr UINT WM_CHECK_FOCUS = WM_APP + 2;
 // How long work must last before its count is shown, and how often the
 // window repaints meanwhile.
 constexpr ULONGLONG kShowProgressAfterMs = 500;
@@ -138,6 +140,15 @@ INT_PTR MainDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       m_argumentPaths = {};
       return TRUE;
+    case WM_ACTIVATE:
+      // The dialog gives the focus back to the control that had it when the
+      // window was left, after a message box for example; that control may
+      // have been disabled meanwhile.
+      if (LOWORD(wParam) != WA_INACTIVE) PostMessageW(m_window, WM_CHECK_FOCUS, 0, 0);
+      return FALSE;
+    case WM_CHECK_FOCUS:
+      MoveFocusFromDisabled();
+      return TRUE;
     case WM_SIZE:
       OnSize(LOWORD(lParam), HIWORD(lParam));
       return TRUE;
@@ -202,7 +213,7 @@ void MainDialog::OnInitDialog() {
   m_dropTarget = new FileListDropTarget(list);
   m_dropTarget->Register();  // refused (no OLE): the list takes no drops
 
-  if (SUCCEEDED(SHGetImageList(SHIL_SMALL, IID_IImageList,
+  if (SUCCEEDED(SHGetImageList(SHIL_SMALL, __uuidof(IImageList),
                                reinterpret_cast<void**>(&m_systemImageList)))) {
     // The interface doubles as the image list's handle.
     ListView_SetImageList(list, reinterpret_cast<HIMAGELIST>(m_systemImageList), LVSIL_SMALL);
@@ -478,11 +489,18 @@ std::u16string MainDialog::NameFieldText() {
 void MainDialog::SetControlEnabled(ControlId id, bool enabled) {
   const HWND control = GetDlgItem(m_window, static_cast<int>(id));
   if (control == nullptr) return;
-  const bool hadFocus = GetFocus() == control;
+  // A disabled control keeps no focus, and disabling it would leave the
+  // focus nowhere: the keyboard moves on first to the next control that
+  // takes it, as it would by Tab.
+  if (!enabled && GetFocus() == control) SendMessageW(m_window, WM_NEXTDLGCTL, 0, FALSE);
   EnableWindow(control, enabled ? TRUE : FALSE);
-  // A disabled control keeps no focus: the keyboard moves on to the next
-  // control that takes it, as it would by Tab.
-  if (!enabled && hadFocus) SendMessageW(m_window, WM_NEXTDLGCTL, 0, FALSE);
+}
+
+void MainDialog::MoveFocusFromDisabled() {
+  const HWND focus = GetFocus();
+  if (focus != nullptr && IsChild(m_window, focus) && !IsWindowEnabled(focus)) {
+    SendMessageW(m_window, WM_NEXTDLGCTL, 0, FALSE);
+  }
 }
 
 void MainDialog::SetAcceptDrops(bool accept) {

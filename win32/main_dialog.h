@@ -83,6 +83,9 @@ class MainDialog final : public DialogPort {
   void ShowRowMenu(POINT screen);
   void ShowRowMenuAtCurrentRow();
   FocusArea FocusAreaOf(HWND window) const;
+  // Moves the keyboard focus on, as Tab would, when it rests on a disabled
+  // control.
+  void MoveFocusFromDisabled();
   std::optional<LayoutRect> ControlRect(int id) const;
   // Paints and lets the system breathe while work runs; the user's input
   // that arrived meanwhile is dropped.

@@ -1,0 +1,52 @@
+# A fresh Wine prefix in a scratch directory, for running the Windows
+# programs without touching the user's own Wine setup. Wine keeps everything
+# there, its server's socket included (under TMPDIR); HOME too, where it
+# would otherwise link the user's folders and write menu entries.
+# Usage: source scripts/wine_prefix.sh; wine_prefix_start SCRATCH_DIR; ...;
+# wine_prefix_wait_boot; ...; wine_prefix_stop (from an EXIT trap).
+
+WINE=""
+WINESERVER=""
+WINE_BOOT_PID=""
+
+find_wine_tool() {
+  local name
+  for name in "$@"; do
+    if command -v "$name" >/dev/null; then command -v "$name"; return 0; fi
+    if [ -x "/usr/lib/wine/$name" ]; then echo "/usr/lib/wine/$name"; return 0; fi
+  done
+  echo "none of $* found (install wine64)" >&2
+  return 1
+}
+
+# Creates the prefix in the background: it takes several seconds of mostly
+# waiting, which the caller can spend building.
+wine_prefix_start() {
+  local scratch=$1
+  WINE="$(find_wine_tool wine64 wine)"
+  WINESERVER="$(find_wine_tool wineserver64 wineserver)"
+  export TMPDIR="$scratch" HOME="$scratch/home" WINEPREFIX="$scratch/prefix"
+  export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
+  mkdir -p "$HOME"
+  "$WINE" wineboot --init >"$scratch/wineboot.log" 2>&1 &
+  WINE_BOOT_PID=$!
+}
+
+wine_prefix_wait_boot() {
+  local pid=$WINE_BOOT_PID
+  WINE_BOOT_PID=""
+  if ! wait "$pid"; then
+    echo "creating the Wine prefix failed:" >&2
+    cat "$TMPDIR/wineboot.log" >&2
+    return 1
+  fi
+}
+
+# Ends every process of the prefix and waits for the server to go.
+wine_prefix_stop() {
+  if [ -n "$WINE_BOOT_PID" ]; then wait "$WINE_BOOT_PID" 2>/dev/null || true; fi
+  if [ -n "$WINESERVER" ]; then
+    "$WINESERVER" -k 2>/dev/null || true
+    "$WINESERVER" -w 2>/dev/null || true
+  fi
+}
