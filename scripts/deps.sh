@@ -30,7 +30,10 @@ QUILLON_BUILD_PACKAGES=(build-essential cmake pkg-config libicu-dev libgtest-dev
   # input, the clipboard and window properties.
   xvfb openbox xdotool xclip x11-utils
   # The Windows port is cross-built with MinGW-w64 and its tests run under Wine.
-  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64)
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64
+  # The Windows window's test under Wine: a proportional Japanese font that
+  # stands in for the dialogs' "MS UI Gothic" with about its metrics.
+  fonts-ipafont-gothic)
 
 # What running the window needs besides: a Japanese font for the dialog font,
 # the X11 and Wayland platform plugins, icons for file types, and xdg-open.
