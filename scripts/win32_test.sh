@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the Windows port's tests (incrementally, into build-win/) and runs
-# them under Wine in a fresh Wine prefix of a temporary directory, which is
+# Builds the Windows port's tests and the logic's (incrementally, into
+# build-win/) and runs them under Wine in a fresh Wine prefix of a temporary directory, which is
 # removed afterwards with the prefix's wineserver, also on failure. The tests
 # are a console program: no X server is needed. Extra arguments go to the
 # test program (for example --gtest_filter=...).
@@ -40,7 +40,7 @@ trap cleanup EXIT
 # while the compiler works.
 "$wine" wineboot --init >"$scratch/wineboot.log" 2>&1 &
 boot_pid=$!
-"$root/scripts/win32_build.sh" --target quillon_win32_tests
+"$root/scripts/win32_build.sh" --target quillon_win32_tests quillon_win32_logic_tests
 if ! wait "$boot_pid"; then
   boot_pid=
   echo "win32_test.sh: creating the Wine prefix failed:" >&2
@@ -48,4 +48,9 @@ if ! wait "$boot_pid"; then
   exit 1
 fi
 boot_pid=
-"$wine" "$root/build-win/tests/quillon_win32_tests.exe" "$@"
+# The port's tests, then the logic's; both run even when the first fails.
+status=0
+for program in quillon_win32_tests quillon_win32_logic_tests; do
+  "$wine" "$root/build-win/tests/$program.exe" "$@" || status=1
+done
+exit "$status"
