@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Builds the Windows port's tests and the logic's (incrementally, into
-# build-win/) and runs them under Wine in a fresh Wine prefix of a temporary directory, which is
-# removed afterwards with the prefix's wineserver, also on failure. The tests
-# are a console program: no X server is needed. Extra arguments go to the
-# test program (for example --gtest_filter=...).
+# build-win/) and runs them under Wine in a fresh Wine prefix of a temporary
+# directory, which is removed afterwards with the prefix's wineserver, also
+# on failure. Wine creates windows (the drop target's tests need some,
+# hidden) only on a display: the tests get a private Xvfb of their own,
+# stopped afterwards, and never the user's display. Extra arguments go to the
+# test programs (for example --gtest_filter=...).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 
@@ -27,14 +29,21 @@ export TMPDIR="$scratch" HOME="$scratch/home" WINEPREFIX="$scratch/prefix"
 export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
 unset DISPLAY WAYLAND_DISPLAY
 mkdir -p "$HOME"
+# shellcheck source=scripts/x_session.sh
+source "$root/scripts/x_session.sh"
+XS_DIR="$scratch"
 boot_pid=
 cleanup() {
   if [ -n "$boot_pid" ]; then wait "$boot_pid" 2>/dev/null || true; fi
   "$wineserver" -k 2>/dev/null || true
   "$wineserver" -w 2>/dev/null || true
+  # The X server goes after Wine, whose processes are its clients.
+  x_session_stop
   rm -rf "$scratch"
 }
 trap cleanup EXIT
+# Only the server: the test windows are never shown, no window manager needed.
+x_start_server
 
 # Creating the prefix takes several seconds of mostly waiting; it runs
 # while the compiler works.

@@ -4,8 +4,8 @@
 // parent, which reads DropPaths() while it handles the message.
 #pragma once
 
-#include <windows.h>
 #include <ole2.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
@@ -23,7 +23,8 @@ class FileListDropTarget final : public IDropTarget {
   // RevokeDragDrop; call before the list's window is destroyed.
   void Revoke();
 
-  // Whether drops are taken; false refuses every drag with no effect.
+  // Whether drops are taken; false refuses every drag with no effect, also
+  // one that entered while drops were still taken.
   void SetAcceptDrop(bool accept);
   // The paths of the drop being delivered, in the order the source lists
   // them; valid while WM_FILESDROPPED is being handled.
@@ -49,6 +50,10 @@ class FileListDropTarget final : public IDropTarget {
   bool m_registered = false;
   bool m_bAcceptDrop = false;
   bool m_bDropReady = false;
+  // Set while WM_FILESDROPPED is being handled: a drag that enters meanwhile
+  // (from a message box of the handler, say) must not replace the paths the
+  // handler is reading.
+  bool m_delivering = false;
   std::vector<std::u16string> m_dropPaths;
 };
 
