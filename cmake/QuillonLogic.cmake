@@ -42,3 +42,41 @@ function(quillon_add_logic root)
   add_library(quillon_logic INTERFACE)
   target_link_libraries(quillon_logic INTERFACE quillon_names)
 endfunction()
+
+# The logic's tests for one platform, into <out_var>: every tests/*_test.cpp
+# that runs on the logic and its fake ports, except platform files of other
+# platforms (*_<platform>_test.cpp, as above). On Windows, the tests below are
+# left out; each holds a fact of Linux or uses the POSIX port.
+set(QUILLON_TESTS_NOT_ON_WINDOWS
+  arguments_test.cpp         # the POSIX program's command line
+  case_insensitive_test.cpp  # exFAT mounted through FUSE, with the POSIX port
+  drop_intake_test.cpp       # the POSIX port on real directories, '/' paths
+  generation_test.cpp        # the POSIX port on real directories
+  hostile_names_test.cpp     # byte names no UTF-16 name can hold, on the POSIX port
+  name_codec_test.cpp        # names as UTF-8 bytes, the POSIX port's form
+  name_list_test.cpp         # the POSIX port on real directories
+  plan_check_test.cpp        # the POSIX port on real directories
+  posix_move_test.cpp        # the POSIX port itself
+  rename_engine_test.cpp     # the POSIX port on real directories
+  rename_property_test.cpp   # the POSIX port; rename_property_win32_test.cpp runs the same plans
+  undo_test.cpp              # the POSIX port on real directories
+  uri_list_test.cpp          # text/uri-list gives POSIX paths; Windows drops are CF_HDROP
+  validation_test.cpp        # the POSIX port on real directories, byte limits
+)
+function(quillon_logic_tests out_var root)
+  set(platforms ${ARGN})
+  file(GLOB candidates CONFIGURE_DEPENDS ${root}/tests/*_test.cpp)
+  set(tests)
+  foreach(test IN LISTS candidates)
+    get_filename_component(file ${test} NAME)
+    if(file MATCHES "_(icu|posix|win32)_test\\.cpp$")
+      if(NOT CMAKE_MATCH_1 IN_LIST platforms)
+        continue()
+      endif()
+    elseif("win32" IN_LIST platforms AND file IN_LIST QUILLON_TESTS_NOT_ON_WINDOWS)
+      continue()
+    endif()
+    list(APPEND tests ${test})
+  endforeach()
+  set(${out_var} ${tests} PARENT_SCOPE)
+endfunction()

@@ -15,7 +15,9 @@
 #include <fstream>
 #include <thread>
 
+#include "shell/posix_file_system.h"
 #include "tests/property_plan.h"
+#include "tests/test_support.h"
 
 namespace quillon::testing {
 namespace {

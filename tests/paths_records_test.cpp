@@ -1,25 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "core/paths.h"
 #include "core/records.h"
-#include "intake/split_path.h"
 
 namespace quillon {
 namespace {
-
-TEST(Paths, JoinAndSplitTreatTheRootAsTheOnlyDirectoryWithATrailingSlash) {
-  EXPECT_EQ(JoinPath(u"/", u"a.txt"), u"/a.txt");
-  EXPECT_EQ(JoinPath(u"/home/dir", u"a.txt"), u"/home/dir/a.txt");
-  EXPECT_EQ(JoinPath(u"", u"a.txt"), u"/a.txt");
-
-  PathParts root = SplitPath(u"/a.txt");
-  EXPECT_EQ(root.directory, u"/");
-  EXPECT_EQ(root.name, u"a.txt");
-  PathParts nested = SplitPath(u"/photos/2024/a.jpg");
-  EXPECT_EQ(nested.directory, u"/photos/2024");
-  EXPECT_EQ(nested.name, u"a.jpg");
-  EXPECT_EQ(JoinPath(nested.directory, nested.name), u"/photos/2024/a.jpg");
-}
 
 TEST(Records, ExtensionIsFromTheLastDot) {
   struct Case {

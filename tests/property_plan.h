@@ -19,9 +19,8 @@
 
 #include "core/quillon_dlg.h"
 #include "resources/strings.h"
-#include "shell/posix_file_system.h"
+#include "tests/fake_dialog.h"
 #include "tests/fault_file_system.h"
-#include "tests/test_support.h"
 
 namespace quillon::testing {
 
@@ -212,12 +211,14 @@ class RandomPlan {
     return true;
   }
 
-  std::string Path(const std::string& name) const { return m_directory + "/" + name; }
+  std::filesystem::path Path(const std::string& name) const {
+    return std::filesystem::path(m_directory) / name;
+  }
   void Write(const std::string& name) const {
     std::ofstream out(Path(name), std::ios::binary);
     out << name;
     out.close();
-    if (!out) ADD_FAILURE() << "cannot write " << Path(name);
+    if (!out) ADD_FAILURE() << "cannot write " << Path(name).string();
   }
   std::string Read(const std::string& name) const {
     std::ifstream in(Path(name), std::ios::binary);

@@ -7,7 +7,9 @@
 
 #include <iostream>
 
+#include "shell/posix_file_system.h"
 #include "tests/property_plan.h"
+#include "tests/test_support.h"
 
 namespace quillon::testing {
 namespace {

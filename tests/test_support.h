@@ -1,4 +1,5 @@
-// Shared fixtures: a scoped temporary directory and a scripted dialog.
+// Shared fixtures: a scoped temporary directory (POSIX), and through
+// tests/fake_dialog.h a scripted dialog.
 #pragma once
 
 #include <fcntl.h>
@@ -16,15 +17,10 @@
 #include <string>
 #include <vector>
 
-#include "core/dialog_port.h"
 #include "core/name_codec.h"
+#include "tests/fake_dialog.h"
 
 namespace quillon::testing {
-
-// Converts a UTF-8 test literal to the logic's UTF-16.
-inline std::u16string U(std::string_view utf8) {
-  return DecodeName(utf8);
-}
 
 // A fresh directory under the system's temporary directory, removed with
 // everything in it when the object goes.
@@ -79,99 +75,6 @@ class TempDir {
 
  private:
   std::string m_path;
-};
-
-// A scripted user: answers questions as told and records everything shown.
-class FakeDialog : public DialogPort {
- public:
-  struct Row {
-    std::u16string cells[3];
-  };
-
-  void ShowMessage(std::u16string_view text) override { messages.emplace_back(text); }
-  bool AskOkCancel(std::u16string_view text) override {
-    questions.emplace_back(text);
-    if (answers.empty()) return false;
-    const bool ok = answers.front();
-    answers.pop_front();
-    return ok;
-  }
-  void ShowRetryDialog(std::u16string_view message) override {
-    retryMessages.emplace_back(message);
-  }
-  void SetDirectoryText(std::u16string_view text) override { directoryText = text; }
-  void SetRows(std::u16string_view directory, std::vector<std::u16string> names) override {
-    rowsDirectory = directory;
-    rows.clear();
-    for (const auto& name : names) rows.push_back(Row{{name, {}, {}}});
-    ++rowRebuilds;
-  }
-  void DeleteAllRows() override { rows.clear(); }
-  void DeleteRow(int row) override { rows.erase(rows.begin() + row); }
-  void DeleteRows(const std::vector<int>& doomed) override {
-    std::vector<Row> kept;
-    std::size_t next = 0;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-      if (next < doomed.size() && static_cast<std::size_t>(doomed[next]) == i) {
-        ++next;
-      } else {
-        kept.push_back(std::move(rows[i]));
-      }
-    }
-    rows = std::move(kept);
-  }
-  void EnsureRowVisible(int row) override { shownRows.push_back(row); }
-  void SetCellText(int row, int column, std::u16string_view text) override {
-    rows.at(static_cast<std::size_t>(row)).cells[column] = text;
-  }
-  void SetColumnTexts(int column, std::vector<std::u16string> texts) override {
-    for (std::size_t i = 0; i < texts.size(); ++i) rows.at(i).cells[column] = texts[i];
-  }
-  void ClearColumn(int column) override {
-    for (auto& row : rows) row.cells[column].clear();
-  }
-  std::vector<int> SelectedRows() override { return selection; }
-  std::u16string NameFieldText() override { return nameField; }
-  void SetControlEnabled(ControlId id, bool enabled) override { enabledState[id] = enabled; }
-  void SetAcceptDrops(bool accept) override { acceptDrops = accept; }
-  bool SetClipboardText(std::u16string_view text) override {
-    if (!clipboardWritable) return false;
-    clipboard = std::u16string(text);
-    return true;
-  }
-  std::optional<std::u16string> ClipboardText() override { return clipboard; }
-  bool HasClipboardText() override { return clipboard.has_value(); }
-  void OpenWithDefaultApplication(std::u16string_view path) override { opened.emplace_back(path); }
-
-  bool Enabled(ControlId id) const {
-    const auto it = enabledState.find(id);
-    return it != enabledState.end() && it->second;
-  }
-  std::vector<std::u16string> Column(int column) const {
-    std::vector<std::u16string> texts;
-    for (const auto& row : rows) texts.push_back(row.cells[column]);
-    return texts;
-  }
-
-  // Script
-  std::deque<bool> answers;  // for AskOkCancel; Cancel when empty
-  std::u16string nameField;
-  std::vector<int> selection;
-  std::optional<std::u16string> clipboard;
-  bool clipboardWritable = true;
-
-  // Record
-  std::vector<std::u16string> messages;
-  std::vector<std::u16string> questions;
-  std::vector<std::u16string> retryMessages;
-  std::vector<std::u16string> opened;
-  std::vector<int> shownRows;  // rows scrolled into view, in order
-  std::u16string directoryText;
-  std::u16string rowsDirectory;
-  std::vector<Row> rows;
-  int rowRebuilds = 0;
-  std::map<ControlId, bool> enabledState;
-  bool acceptDrops = false;
 };
 
 }  // namespace quillon::testing

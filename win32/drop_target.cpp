@@ -110,8 +110,7 @@ class ComPtr {
 // thread's code page.
 std::u16string FromAnsi(const char* bytes, std::size_t size) {
   const int length = static_cast<int>(::strnlen(bytes, size));
-  const int units =
-      length ? ::MultiByteToWideChar(CP_THREAD_ACP, 0, bytes, length, nullptr, 0) : 0;
+  const int units = length ? ::MultiByteToWideChar(CP_THREAD_ACP, 0, bytes, length, nullptr, 0) : 0;
   if (units <= 0) return {};
   std::u16string text(static_cast<std::size_t>(units), u'\0');
   ::MultiByteToWideChar(CP_THREAD_ACP, 0, bytes, length, reinterpret_cast<wchar_t*>(text.data()),
@@ -172,7 +171,8 @@ void CollectShellItems(IDataObject* data, std::vector<std::u16string>* paths) {
   ComPtr<IShellFolder> bound;
   IShellFolder* parent = desktop.Get();
   if (parentIds->mkid.cb != 0) {
-    if (FAILED(desktop.Get()->BindToObject(parentIds, nullptr, IID_IShellFolder, bound.OutVoid())) ||
+    if (FAILED(
+            desktop.Get()->BindToObject(parentIds, nullptr, IID_IShellFolder, bound.OutVoid())) ||
         !bound.Get())
       return;
     parent = bound.Get();

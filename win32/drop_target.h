@@ -4,8 +4,8 @@
 // parent, which reads DropPaths() while it handles the message.
 #pragma once
 
-#include <windows.h>
 #include <ole2.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
