@@ -69,6 +69,10 @@ void FileListView::RemoveRows(const std::vector<int>& rows) {
   for (auto& column : m_columns) column.EraseMarked(doomed);
   EraseMarked(m_iconIndex, doomed);
   ResetCount();
+  // The keyboard goes on from where the first removed row was.
+  const int first = *std::min_element(rows.begin(), rows.end());
+  const int current = std::min(std::max(first, 0), RowCount() - 1);
+  if (current >= 0) ListView_SetItemState(m_list, current, LVIS_FOCUSED, LVIS_FOCUSED);
 }
 
 void FileListView::SetCell(int row, int column, std::u16string_view text) {

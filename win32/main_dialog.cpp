@@ -413,7 +413,10 @@ void MainDialog::ShowRowMenu(POINT screen) {
 }
 
 void MainDialog::ShowRowMenuAtCurrentRow() {
-  POINT point{0, 0};
+  // Without a current row: the top of the rows, below the column headers.
+  RECT header{};
+  GetWindowRect(ListView_GetHeader(m_list->Window()), &header);
+  POINT point{0, header.bottom - header.top};
   RECT row;
   const int current = m_list->CurrentRow();
   if (current >= 0 && ListView_GetItemRect(m_list->Window(), current, &row, LVIR_BOUNDS)) {
