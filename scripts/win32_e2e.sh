@@ -13,6 +13,10 @@ screenshot=""
 if [ "${1:-}" = --screenshot ]; then screenshot=$(realpath -m "$2"); fi
 source "$root/scripts/x_session.sh"
 source "$root/scripts/wine_prefix.sh"
+if [ -n "$screenshot" ]; then
+  source "$root/scripts/deps.sh"
+  ensure_packages imagemagick
+fi
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/quillon-e2e.XXXXXX")
 work="$scratch/files"

@@ -112,6 +112,9 @@ INT_PTR CALLBACK MainDialog::DialogProc(HWND window, UINT message, WPARAM wParam
 }
 
 INT_PTR MainDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  // Until the list is known (early in WM_INITDIALOG) the dialog's defaults
+  // serve.
+  if (m_list == nullptr) return FALSE;
   switch (message) {
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam));
