@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "resources/templates.h"
 #include "tests/win32/win32_test_support.h"
 #include "win32/command_line.h"
+#include "win32/dialog_boxes.h"
 #include "win32/resource.h"
 
 namespace quillon {
@@ -222,6 +224,66 @@ TEST_F(ProgramResources, MenuAndStringsMatchResources) {
     LoadStringW(m_program, id, text, 128);
     EXPECT_EQ(testing::Utf8(FromWide(text)), testing::Utf8(want)) << id;
   }
+}
+
+// Calls `act` with the next window this thread activates: a dialog, once
+// its WM_INITDIALOG has run.
+class WhenActivated {
+ public:
+  explicit WhenActivated(std::function<void(HWND)> act) {
+    s_act = std::move(act);
+    m_hook = SetWindowsHookExW(WH_CBT, Hook, nullptr, GetCurrentThreadId());
+  }
+  ~WhenActivated() {
+    UnhookWindowsHookEx(m_hook);
+    s_act = nullptr;
+  }
+
+ private:
+  static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE && s_act) std::exchange(s_act, nullptr)(reinterpret_cast<HWND>(wParam));
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+  }
+  static inline std::function<void(HWND)> s_act;
+  HHOOK m_hook;
+};
+
+std::string TextOf(HWND window) {
+  wchar_t text[512] = {};
+  GetWindowTextW(window, text, 512);
+  return testing::Utf8(FromWide(text));
+}
+
+TEST_F(ProgramResources, DialogsShowTheirTextsAndEndByTheirButtons) {
+  // The About box: its version line; the home-page button opens the address
+  // and leaves the box open; OK ends it.
+  std::string version;
+  std::vector<std::string> opened;
+  {
+    WhenActivated press([&](HWND box) {
+      version = TextOf(GetDlgItem(box, IDC_VERSION));
+      PostMessageW(box, WM_COMMAND, IDC_HOME_PAGE, 0);
+      PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    RunAboutBox(m_program, nullptr,
+                [&](std::u16string_view address) { opened.push_back(testing::Utf8(address)); });
+  }
+  EXPECT_EQ(version, "Version 1.0.0.1");
+  EXPECT_EQ(opened, std::vector<std::string>{"https://tovrenko.example/quillbox/?v=1.0.0.1"});
+
+  // The retry dialog: the caption and the message as given; its one button
+  // (the cancel id) ends it.
+  std::string caption, message;
+  {
+    WhenActivated press([&](HWND box) {
+      caption = TextOf(box);
+      message = TextOf(GetDlgItem(box, IDC_RETRY_MESSAGE));
+      PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+    });
+    RunRetryDialog(m_program, nullptr, u"クイロン", u"C:\\a.txt\r\n\r\nファイル使用中です。");
+  }
+  EXPECT_EQ(caption, "クイロン");
+  EXPECT_EQ(message, "C:\\a.txt\r\n\r\nファイル使用中です。");
 }
 
 // The command line's paths: relative ones resolved against the working
