@@ -285,6 +285,11 @@ bool MainDialog::PreTranslateMessage(const MSG& message) {
       if (!inList || !shift) return false;
       ShowRowMenuAtCurrentRow();
       return true;
+    case 'A':
+      // Ctrl+A selects every row, as lists elsewhere on the desktop do.
+      if (!inList || (GetKeyState(VK_CONTROL) & 0x8000) == 0) return false;
+      ListView_SetItemState(m_list->Window(), -1, LVIS_SELECTED, LVIS_SELECTED);
+      return true;
     default:
       return false;
   }
