@@ -25,8 +25,8 @@ class NameCollator {
   NameCollator(const NameCollator&) = delete;
   NameCollator& operator=(const NameCollator&) = delete;
 
-  // The collator of the user's locale (on Linux: of the process's
-  // environment), made on first use.
+  // The collator of the environment's locale on Linux, of the system's
+  // default locale on Windows; made on first use.
   static const NameCollator& Default();
 
   // -1, 0 or +1: the order of the keys below, by construction.

@@ -1,5 +1,5 @@
 // The collation on Windows: the sort keys of CompareStringEx's tables for
-// the user's locale, then the code units upper-cased as the file system
+// the system's default locale, then the code units upper-cased as the file system
 // compares names.
 #include <windows.h>
 
@@ -12,9 +12,10 @@
 namespace quillon {
 namespace {
 
-// Case ignored, digit runs by value; kana type, width and diacritics count,
-// as in the file system's view of which names differ.
-constexpr DWORD kCollationFlags = NORM_IGNORECASE | SORT_DIGITSASNUMBERS;
+// Case ignored by the locale's own casing rules, digit runs by value; kana
+// type, width and diacritics count, as in the file system's view of which
+// names differ.
+constexpr DWORD kCollationFlags = NORM_IGNORECASE | SORT_DIGITSASNUMBERS | NORM_LINGUISTIC_CASING;
 
 const wchar_t* AsWide(std::u16string_view text) {
   return reinterpret_cast<const wchar_t*>(text.data());
@@ -86,11 +87,11 @@ class UpperTable {
 }  // namespace
 
 struct NameCollator::Platform {
-  // nullptr: the user's default locale.
-  const wchar_t* locale = LOCALE_NAME_USER_DEFAULT;
+  const wchar_t* locale = LOCALE_NAME_INVARIANT;
   std::wstring name;
   bool usable = true;
 };
+
 
 NameCollator::NameCollator(std::unique_ptr<Platform> platform) : m_platform(std::move(platform)) {}
 
@@ -104,7 +105,21 @@ NameCollator::NameCollator(const std::string& locale) : m_platform(std::make_uni
 NameCollator::~NameCollator() = default;
 
 const NameCollator& NameCollator::Default() {
-  static const NameCollator collator(std::make_unique<Platform>());
+  // The names of one directory are ordered alike for every user of the
+  // machine: by the system's default locale, not by the user's. It is asked
+  // for by its name, since Wine does not take the "!x-sys-default-locale"
+  // alias that Windows knows; both mean the same locale.
+  static const NameCollator collator([] {
+    auto platform = std::make_unique<Platform>();
+    wchar_t name[LOCALE_NAME_MAX_LENGTH] = {};
+    if (::GetSystemDefaultLocaleName(name, LOCALE_NAME_MAX_LENGTH) > 0) {
+      platform->name = name;
+      platform->locale = platform->name.c_str();
+    } else {
+      platform->locale = LOCALE_NAME_SYSTEM_DEFAULT;
+    }
+    return platform;
+  }());
   return collator;
 }
 
