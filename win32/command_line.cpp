@@ -1,6 +1,7 @@
 #include "win32/command_line.h"
 
 #include <windows.h>
+// The headers below need <windows.h> first.
 #include <shellapi.h>
 
 #include <string_view>

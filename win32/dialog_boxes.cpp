@@ -59,7 +59,8 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
           return TRUE;
         case IDC_HOME_PAGE: {
           // The box stays open; whether a browser came up is not reported.
-          const auto* open = reinterpret_cast<const OpenAddress*>(GetWindowLongPtrW(dialog, DWLP_USER));
+          const auto* open =
+              reinterpret_cast<const OpenAddress*>(GetWindowLongPtrW(dialog, DWLP_USER));
           if (open != nullptr) (*open)(HomePageAddress());
           return TRUE;
         }

@@ -22,8 +22,8 @@ constexpr int kNotLookedUp = -1;
 // target's), so their icon is looked up per file; every other type has one
 // icon per extension.
 bool HasIconOfItsOwn(std::u16string_view extension) {
-  static constexpr std::u16string_view kOwnIcon[] = {u".exe", u".ico", u".lnk", u".cur",
-                                                     u".ani", u".url", u".scr", u".cpl",
+  static constexpr std::u16string_view kOwnIcon[] = {u".exe", u".ico",      u".lnk", u".cur",
+                                                     u".ani", u".url",      u".scr", u".cpl",
                                                      u".msc", u".appref-ms"};
   return std::find(std::begin(kOwnIcon), std::end(kOwnIcon), extension) != std::end(kOwnIcon);
 }

@@ -2,6 +2,7 @@
 // dialog, and its message loop until the window is closed. It writes no
 // setting and no file of its own.
 #include <windows.h>
+// The headers below need <windows.h> first.
 #include <commctrl.h>
 #include <ole2.h>
 

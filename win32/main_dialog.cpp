@@ -53,10 +53,10 @@ MainDialog::MainDialog(HINSTANCE instance)
   // Without the string the caption falls back to the program's own title.
   if (m_title.empty()) m_title = W(str::kAppTitle);
   m_icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
-                                         GetSystemMetrics(SM_CXICON),
-                                         GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
-  m_smallIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME),
-                                              IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                         GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
+                                         LR_DEFAULTCOLOR));
+  m_smallIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
+                                              GetSystemMetrics(SM_CXSMICON),
                                               GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
 }
 
@@ -95,8 +95,7 @@ int MainDialog::Run() {
   return static_cast<int>(message.wParam);
 }
 
-INT_PTR CALLBACK MainDialog::DialogProc(HWND window, UINT message, WPARAM wParam,
-                                        LPARAM lParam) {
+INT_PTR CALLBACK MainDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
     SetWindowLongPtrW(window, DWLP_USER, lParam);
     auto* self = reinterpret_cast<MainDialog*>(lParam);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <windows.h>
+// The headers below need <windows.h> first.
 #include <commctrl.h>
 
 #include <memory>

@@ -2,7 +2,7 @@
 // that the logic and the Linux window use, so that the resource script and
 // resources/ can never drift apart; and its command line taken as paths.
 #include <windows.h>
-
+// The headers below need <windows.h> first.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -241,7 +241,8 @@ class WhenActivated {
 
  private:
   static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_ACTIVATE && s_act) std::exchange(s_act, nullptr)(reinterpret_cast<HWND>(wParam));
+    if (code == HCBT_ACTIVATE && s_act)
+      std::exchange(s_act, nullptr)(reinterpret_cast<HWND>(wParam));
     return CallNextHookEx(nullptr, code, wParam, lParam);
   }
   static inline std::function<void(HWND)> s_act;
