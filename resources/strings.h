@@ -2,6 +2,8 @@
 // Logic code uses these directly; the Qt layer converts them with QString::fromUtf16.
 #pragma once
 
+#include <string>
+
 namespace quillon::str {
 
 // Application
@@ -105,3 +107,16 @@ inline constexpr char16_t kTooFewNames[] = u"新しいファイル名の数が�
 inline constexpr char16_t kTooManyNames[] = u"新しいファイル名の数が多すぎます。";
 
 }  // namespace quillon::str
+
+namespace quillon {
+
+// The home-page address, ending in "/quillbox/?v=" and the version.
+inline std::u16string HomePageAddress() {
+  std::u16string address = str::kHomePageScheme;
+  address += str::kHomePageHost;
+  address += str::kHomePagePath;
+  address += str::kVersion;
+  return address;
+}
+
+}  // namespace quillon

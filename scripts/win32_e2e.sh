@@ -70,6 +70,10 @@ other_window() {
   return 1
 }
 
+program_ended() {
+  ! kill -0 "$program"
+}
+
 window_gone() {
   ! xdotool getwindowname "$1"
 }
@@ -129,7 +133,8 @@ wine_prefix_wait_boot
 # working directory.
 (cd "$work" && exec "$WINE" "$root/build-win/quillon.exe" "a 2.txt" "a 10.txt" "b.jpg" \
   "Z:$work/日記.md") >"$scratch/quillon.log" 2>&1 &
-XS_PIDS+=($!)
+program=$!
+XS_PIDS+=("$program")
 main=$(timeout 120 xdotool search --sync --onlyvisible --name '^クイロン$' | head -n 1)
 [ -n "$main" ] || fail "the main window did not appear"
 wait_until "the main window to take the focus" is_active "$main"
@@ -162,4 +167,14 @@ keys Tab Tab space
 confirm_message_box
 names=("${originals[@]}")
 wait_until "the files back under their names" files_are
-echo "end to end under Wine: renamed and undone"
+
+# The close box ends the program without a question, and it leaves no
+# settings behind.
+keys alt+F4
+wait_until "the window to close" window_gone "$main"
+wait_until "the program to end" program_ended
+if "$WINE" reg query 'HKCU\Software\Tovrenko' >/dev/null 2>&1; then
+  fail "the program left a settings key in the registry"
+fi
+files_are || fail "closing changed the files"
+echo "end to end under Wine: renamed, undone, closed"

@@ -12,14 +12,6 @@
 
 namespace quillon {
 
-std::u16string HomePageAddress() {
-  std::u16string address = str::kHomePageScheme;
-  address += str::kHomePageHost;
-  address += str::kHomePagePath;
-  address += str::kVersion;
-  return address;
-}
-
 CAboutDlg::CAboutDlg(DialogPort& port, QWidget* parent) : QDialog(parent), m_port(port) {
   using templates::ItemKind;
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

@@ -9,9 +9,6 @@
 
 namespace quillon {
 
-// The home-page address, ending in "/quillbox/?v=" and the version.
-std::u16string HomePageAddress();
-
 class CAboutDlg : public QDialog {
  public:
   // `port` opens the home page; it must outlive the dialog.

@@ -28,14 +28,6 @@ void CenterWindow(HWND window) {
   SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-std::u16string HomePageAddress() {
-  std::u16string address = str::kHomePageScheme;
-  address += str::kHomePageHost;
-  address += str::kHomePagePath;
-  address += str::kVersion;
-  return address;
-}
-
 namespace {
 
 using OpenAddress = std::function<void(std::u16string_view)>;

@@ -17,9 +17,6 @@ namespace quillon {
 // left and top edges winning.
 void CenterWindow(HWND window);
 
-// The home page: scheme, host, path and the version.
-std::u16string HomePageAddress();
-
 // Runs the About box over `owner` until OK, Esc or its close box ends it.
 // `openAddress` opens the home page each time its button is pressed.
 void RunAboutBox(HINSTANCE instance, HWND owner,
