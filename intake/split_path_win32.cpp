@@ -39,13 +39,12 @@ PathParts SplitPath(std::u16string_view path) {
   std::size_t last = path.size();
   while (last > 0 && !IsSeparator(path[last - 1])) --last;
   std::u16string name(path.substr(last));
-  if (root == 0 || last > root) {
-    // Not at a root: the separator before the name is dropped, as the one
-    // JoinPath puts back.
-    return {std::u16string(path.substr(0, last == 0 ? 0 : last - 1)), std::move(name)};
-  }
-  // At a root: it keeps its separator, spelled as Windows spells it.
-  std::u16string directory(path.substr(0, root));
+  // Not at a root: the separator before the name is dropped, as the one
+  // JoinPath puts back. At a root: it keeps its separator.
+  std::u16string directory(
+      path.substr(0, root == 0 || last > root ? (last == 0 ? 0 : last - 1) : root));
+  // Spelled as Windows spells it, so that C:/photos/a.jpg and
+  // C:\photos\b.jpg are files of one directory, and the field shows one form.
   for (char16_t& c : directory)
     if (c == u'/') c = u'\\';
   return {std::move(directory), std::move(name)};

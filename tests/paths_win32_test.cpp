@@ -22,7 +22,8 @@ TEST(Paths, JoinSplitAndAbsoluteFollowDriveAndShareRoots) {
   } cases[] = {
       {u"C:\\a.txt", u"C:\\", u"a.txt", true, u"C:\\a.txt"},
       {u"C:\\photos\\2024\\a.jpg", u"C:\\photos\\2024", u"a.jpg", true, u"C:\\photos\\2024\\a.jpg"},
-      {u"C:/photos/a.jpg", u"C:/photos", u"a.jpg", true, u"C:/photos\\a.jpg"},
+      {u"C:/photos/a.jpg", u"C:\\photos", u"a.jpg", true, u"C:\\photos\\a.jpg"},
+      {u"C:\\photos/2024\\a.jpg", u"C:\\photos\\2024", u"a.jpg", true, u"C:\\photos\\2024\\a.jpg"},
       {u"d:/a.txt", u"d:\\", u"a.txt", true, u"d:\\a.txt"},
       {u"\\\\server\\share\\a.txt", u"\\\\server\\share\\", u"a.txt", true,
        u"\\\\server\\share\\a.txt"},
