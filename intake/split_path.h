@@ -22,8 +22,8 @@ bool IsAbsolutePath(std::u16string_view path);
 // Windows ('/' is taken as a separator too): "C:\photos\a.jpg" gives
 // "C:\photos" and "a.jpg"; "C:\a.jpg" gives "C:\" and "\\server\share\a.jpg"
 // gives "\\server\share\" (a root keeps its backslash); the directory is
-// always spelt with '\', whichever separator the path used. Callers must hand over absolute paths only; for any other
-// the directory is meaningless.
+// always spelt with '\', whichever separator the path used. Callers must
+// hand over absolute paths only; for any other the directory is meaningless.
 PathParts SplitPath(std::u16string_view path);
 
 }  // namespace quillon
