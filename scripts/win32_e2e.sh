@@ -3,7 +3,9 @@
 # keyboard only: the files of a scratch directory given as arguments (some
 # relative), a first name typed into the name field, Enter to generate,
 # "実行" pressed, the message box confirmed, every file checked on disk under
-# its numbered name with its content; then "元に戻す" and every file back.
+# its numbered name with its content (another program holds one file open on
+# the way, and the retry dialog lets the run go on once it has let go); then
+# "元に戻す" and every file back; then the window closed.
 # Builds build-win/quillon.exe first. Wine runs in a fresh prefix of the
 # scratch directory, removed afterwards with everything started here.
 # Usage: win32_e2e.sh [--screenshot FILE]   (the window with names generated)
@@ -70,6 +72,10 @@ other_window() {
   return 1
 }
 
+holder_ended() {
+  ! kill -0 "$holder"
+}
+
 program_ended() {
   ! kill -0 "$program"
 }
@@ -120,7 +126,7 @@ for name in "${originals[@]}"; do printf 'content of %s' "$name" >"$work/$name";
 
 x_session_start "$scratch"
 wine_prefix_start "$scratch"
-"$root/scripts/win32_build.sh" --target quillon
+"$root/scripts/win32_build.sh" --target quillon --target quillon_hold_open
 wine_prefix_wait_boot
 # The dialogs ask for "MS UI Gothic" and "MS Shell Dlg", which a fresh
 # prefix lacks; a Japanese font of the host stands in, in this prefix only.
@@ -155,8 +161,25 @@ if [ -n "$screenshot" ]; then
   wait_until "the main window to take the focus" is_active "$main"
   import -frame -window "$main" "$screenshot"
 fi
+# Another program holds b.jpg open, as a viewer may: its rename meets "in
+# use", and the retry dialog waits until the user has closed that program.
+"$WINE" "$root/build-win/tests/quillon_hold_open.exe" "Z:$work/b.jpg" "Z:$scratch/held" \
+  "Z:$scratch/release" >"$scratch/hold.log" 2>&1 &
+holder=$!
+XS_PIDS+=("$holder")
+wait_until "b.jpg to be held open" test -e "$scratch/held"
+
 # Name field -> "連番生成" -> "実行".
 keys Tab Tab space
+wait_until "the retry dialog" other_window
+retry=$(other_window)
+[ -e "$work/b.jpg" ] || fail "b.jpg was renamed while another program held it open"
+touch "$scratch/release"
+wait_until "the other program to let b.jpg go" holder_ended
+wait_until "the retry dialog to take the focus" is_active "$retry"
+# Its one button, "再試行", is the default.
+keys Return
+wait_until "the retry dialog to close" window_gone "$retry"
 confirm_message_box
 names=("trip_001.txt" "trip_002.txt" "trip_003.jpg" "trip_004.md")
 wait_until "the files renamed" files_are
