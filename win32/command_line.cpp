@@ -12,14 +12,10 @@ namespace quillon {
 
 namespace {
 
-std::wstring FullPathName(const std::wstring& path) {
-  const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (needed == 0) return path;
-  std::wstring full(needed, L'\0');
-  const DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
-  if (length == 0 || length >= needed) return path;
-  full.resize(length);
-  return full;
+// Left as given where the system cannot make it absolute.
+std::wstring FullPathOr(const std::wstring& path) {
+  std::wstring full = FullPathName(path);
+  return full.empty() ? path : full;
 }
 
 std::wstring FullPath(std::wstring_view argument) {
@@ -27,13 +23,13 @@ std::wstring FullPath(std::wstring_view argument) {
   const std::wstring_view name =
       separator == std::wstring_view::npos ? argument : argument.substr(separator + 1);
   // A directory given with a trailing separator, "." or "..": resolved whole.
-  if (name.empty() || name == L"." || name == L"..") return FullPathName(std::wstring(argument));
+  if (name.empty() || name == L"." || name == L"..") return FullPathOr(std::wstring(argument));
   std::wstring directory = separator == std::wstring_view::npos
                                ? std::wstring(L".")
                                : std::wstring(argument.substr(0, separator + 1));
   // "C:" alone means the working directory of that drive.
   if (directory.back() == L':') directory += L'.';
-  std::wstring full = FullPathName(directory);
+  std::wstring full = FullPathOr(directory);
   if (full.back() != L'\\') full += L'\\';
   return full + std::wstring(name);
 }
@@ -47,7 +43,7 @@ std::vector<std::u16string> CommandLinePaths(const wchar_t* commandLine) {
   if (arguments == nullptr) return paths;
   for (int i = 1; i < count; ++i) {
     const std::wstring_view argument = arguments[i];
-    if (!argument.empty()) paths.push_back(U16(FullPath(argument)));
+    if (!argument.empty()) paths.push_back(FromWide(FullPath(argument)));
   }
   LocalFree(arguments);
   return paths;

@@ -38,7 +38,7 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
       SetWindowLongPtrW(dialog, DWLP_USER, lParam);
       if (const HWND version = GetDlgItem(dialog, IDC_VERSION)) {
         const std::u16string text = std::u16string(str::kVersionPrefix) + str::kVersion;
-        SetWindowTextW(version, W(text).c_str());
+        SetWindowTextW(version, ToWide(text).c_str());
       }
       CenterWindow(dialog);
       return TRUE;
@@ -100,7 +100,7 @@ void RunAboutBox(HINSTANCE instance, HWND owner, const OpenAddress& openAddress)
 
 void RunRetryDialog(HINSTANCE instance, HWND owner, std::u16string_view caption,
                     std::u16string_view message) {
-  const RetryTexts texts{W(caption), W(message)};
+  const RetryTexts texts{ToWide(caption), ToWide(message)};
   DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_RETRY), owner, RetryProc,
                   reinterpret_cast<LPARAM>(&texts));
 }

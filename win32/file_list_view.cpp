@@ -154,7 +154,7 @@ int FileListView::IconOf(int row) {
     if (known != m_iconByExtension.end()) return slot = known->second;
   }
   SHFILEINFOW info{};
-  const std::wstring path = W(JoinPath(m_directory, name));
+  const std::wstring path = ToWide(JoinPath(m_directory, name));
   const bool found = SHGetFileInfoW(path.c_str(), 0, &info, sizeof(info),
                                     SHGFI_SYSICONINDEX | SHGFI_SMALLICON) != 0;
   // Without the shell's answer the row shows no icon.

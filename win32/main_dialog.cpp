@@ -51,7 +51,7 @@ MainDialog::MainDialog(HINSTANCE instance)
       m_title(LoadResourceString(instance, IDS_APP_TITLE)),
       m_dlg(std::make_unique<CQuillonDlg>(m_fileSystem, *this)) {
   // Without the string the caption falls back to the program's own title.
-  if (m_title.empty()) m_title = W(str::kAppTitle);
+  if (m_title.empty()) m_title = ToWide(str::kAppTitle);
   m_icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
                                          GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
                                          LR_DEFAULTCOLOR));
@@ -234,7 +234,7 @@ void MainDialog::InsertColumns() {
   const int width = (units.right - units.left) * (kColumnWidthUnits / 4);
   const char16_t* const titles[] = {str::kColumnOldName, str::kColumnNewName, str::kColumnResult};
   for (int column = 0; column < 3; ++column) {
-    std::wstring title = W(titles[column]);
+    std::wstring title = ToWide(titles[column]);
     LVCOLUMNW info{};
     info.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     info.fmt = LVCFMT_LEFT;
@@ -436,20 +436,20 @@ void MainDialog::ShowRowMenuAtCurrentRow() {
 // --- DialogPort ---------------------------------------------------------------
 
 void MainDialog::ShowMessage(std::u16string_view text) {
-  MessageBoxW(m_window, W(text).c_str(), m_title.c_str(), MB_OK | MB_ICONWARNING);
+  MessageBoxW(m_window, ToWide(text).c_str(), m_title.c_str(), MB_OK | MB_ICONWARNING);
 }
 
 bool MainDialog::AskOkCancel(std::u16string_view text) {
-  return MessageBoxW(m_window, W(text).c_str(), m_title.c_str(),
+  return MessageBoxW(m_window, ToWide(text).c_str(), m_title.c_str(),
                      MB_OKCANCEL | MB_ICONWARNING | MB_DEFBUTTON1) == IDOK;
 }
 
 void MainDialog::ShowRetryDialog(std::u16string_view message) {
-  RunRetryDialog(m_instance, m_window, U16(m_title), message);
+  RunRetryDialog(m_instance, m_window, FromWide(m_title), message);
 }
 
 void MainDialog::SetDirectoryText(std::u16string_view text) {
-  SetDlgItemTextW(m_window, IDC_DIRECTORY, W(VisibleName(text)).c_str());
+  SetDlgItemTextW(m_window, IDC_DIRECTORY, ToWide(VisibleName(text)).c_str());
 }
 
 void MainDialog::SetRows(std::u16string_view directory, std::vector<std::u16string> names) {
@@ -531,7 +531,7 @@ bool MainDialog::HasClipboardText() {
 }
 
 void MainDialog::OpenWithDefaultApplication(std::u16string_view pathOrAddress) {
-  ShellExecuteW(nullptr, nullptr, W(pathOrAddress).c_str(), nullptr, nullptr, SW_SHOW);
+  ShellExecuteW(nullptr, nullptr, ToWide(pathOrAddress).c_str(), nullptr, nullptr, SW_SHOW);
 }
 
 void MainDialog::BeginProgress(std::size_t total) {
@@ -568,9 +568,9 @@ void MainDialog::EndProgress() {
 void MainDialog::ShowProgressInCaption() {
   m_progressShown = true;
   const std::size_t done = std::min(m_progressDone, m_progressTotal);
-  std::wstring caption = m_title + L" \u2014 " + W(str::kProgressLabel) + L" " +
+  std::wstring caption = m_title + L" \u2014 " + ToWide(str::kProgressLabel) + L" " +
                          std::to_wstring(done) + L" / " + std::to_wstring(m_progressTotal) +
-                         W(str::kProgressFiles);
+                         ToWide(str::kProgressFiles);
   SetWindowTextW(m_window, caption.c_str());
 }
 

@@ -15,9 +15,18 @@ bool IsSeparator(wchar_t c) {
   return c == L'\\' || c == L'/';
 }
 
-// What the system makes of a path when it is passed without the prefix:
-// absolute, '/' turned into '\', "." and ".." resolved. Empty on failure.
-std::wstring FullPath(const std::wstring& path) {
+std::wstring WithPrefix(const std::wstring& full) {
+  if (full.starts_with(kExtendedPrefix) || full.starts_with(kDevicePrefix)) return full;
+  if (full.size() >= 2 && IsSeparator(full[0]) && IsSeparator(full[1]))
+    return std::wstring(kUncPrefix) + full.substr(2);
+  if (full.size() >= 3 && full[1] == L':' && IsSeparator(full[2]))
+    return std::wstring(kExtendedPrefix) + full;
+  return {};
+}
+
+}  // namespace
+
+std::wstring FullPathName(const std::wstring& path) {
   DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
   // The current directory can change between the two calls; try again with
   // the size asked for then.
@@ -33,17 +42,6 @@ std::wstring FullPath(const std::wstring& path) {
   }
   return {};
 }
-
-std::wstring WithPrefix(const std::wstring& full) {
-  if (full.starts_with(kExtendedPrefix) || full.starts_with(kDevicePrefix)) return full;
-  if (full.size() >= 2 && IsSeparator(full[0]) && IsSeparator(full[1]))
-    return std::wstring(kUncPrefix) + full.substr(2);
-  if (full.size() >= 3 && full[1] == L':' && IsSeparator(full[2]))
-    return std::wstring(kExtendedPrefix) + full;
-  return {};
-}
-
-}  // namespace
 
 std::wstring ToWide(std::u16string_view text) {
   return std::wstring(text.begin(), text.end());
@@ -77,11 +75,11 @@ std::wstring ToExtendedPath(std::u16string_view path) {
   const std::wstring tail = separator == std::wstring::npos ? wide : wide.substr(separator + 1);
   const bool keepTail =
       !tail.empty() && tail != L"." && tail != L".." && tail.find(L':') == std::wstring::npos;
-  if (!keepTail) return WithPrefix(FullPath(wide));
+  if (!keepTail) return WithPrefix(FullPathName(wide));
 
   const std::wstring head =
       separator == std::wstring::npos ? std::wstring(L".\\") : wide.substr(0, separator + 1);
-  const std::wstring directory = WithPrefix(FullPath(head));
+  const std::wstring directory = WithPrefix(FullPathName(head));
   if (directory.empty()) return {};
   return JoinExtended(directory, FromWide(tail));
 }

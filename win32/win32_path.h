@@ -11,6 +11,10 @@ namespace quillon {
 std::wstring ToWide(std::u16string_view text);
 std::u16string FromWide(std::wstring_view text);
 
+// The path made absolute as the system makes it (relative parts, "." and
+// "..", '/' as a separator), without any prefix; empty on failure.
+std::wstring FullPathName(const std::wstring& path);
+
 // The path in extended-length form ("\\?\C:\dir\name", "\\?\UNC\server\share\name"),
 // which the file-system calls accept beyond MAX_PATH and pass on as it stands.
 // Everything up to the last separator is first made absolute as the system

@@ -1,5 +1,5 @@
-// The logic's UTF-16 text handed to the wide-character API and back: on
-// Windows char16_t and wchar_t are the same code units.
+// Texts of windows and of the program's string table, in the logic's UTF-16
+// (ToWide and FromWide in win32/win32_path.h convert the other way).
 #pragma once
 
 #include <windows.h>
@@ -7,25 +7,16 @@
 #include <string>
 #include <string_view>
 
+#include "win32/win32_path.h"
+
 namespace quillon {
-
-static_assert(sizeof(wchar_t) == sizeof(char16_t));
-
-// A null-terminated copy for calls that take LPCWSTR.
-inline std::wstring W(std::u16string_view text) {
-  return std::wstring(reinterpret_cast<const wchar_t*>(text.data()), text.size());
-}
-
-inline std::u16string U16(std::wstring_view text) {
-  return std::u16string(reinterpret_cast<const char16_t*>(text.data()), text.size());
-}
 
 // A window's text.
 inline std::u16string WindowText(HWND window) {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
   const int length = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
   text.resize(static_cast<std::size_t>(length > 0 ? length : 0));
-  return U16(text);
+  return FromWide(text);
 }
 
 // A string of the program's string table; empty when it is missing.
