@@ -18,6 +18,7 @@ void CQuillonDlg::OnExecute() {
       return;
     succeeded = RunPlan();
     m_executedDirectory = m_runDirectoryIdentity;
+    m_executedTwins = m_checkedTwins;
   }
   m_dialog.ShowMessage(succeeded ? str::kRenamed : str::kSomeNotRenamed);
   // Whatever the outcome: files may have moved, and only undo knows the way

@@ -30,6 +30,11 @@ enum class MoveResult {
   // The move went half way and could not be taken back: the file bears
   // neither name but a third one, reported through the move's `nameNow`.
   kStranded,
+  // The move could be neither finished nor taken back: the file still bears
+  // its old name, and an entry of the move's own remains under the name
+  // reported through `nameNow` (a second link of the file, or the empty file
+  // that reserved the new name).
+  kLeftBehind,
 };
 
 // What looking a name up in a directory found.
@@ -90,7 +95,8 @@ class DirectoryHandle {
   // Moves one entry of this directory to a new name and never replaces an
   // existing entry. A change of letter case only, of one file, succeeds also
   // on a file system that ignores case. On kStranded, `nameNow` (when given)
-  // receives the name the file bears now.
+  // receives the name the file bears now; on kLeftBehind, the name of the
+  // entry left beside it.
   virtual MoveResult Move(std::u16string_view oldName, std::u16string_view newName,
                           std::u16string* nameNow) = 0;
   MoveResult Move(std::u16string_view oldName, std::u16string_view newName) {

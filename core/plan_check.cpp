@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "core/name_numbering.h"
@@ -67,6 +68,15 @@ bool CQuillonDlg::CheckRenamePlan(std::span<const std::u16string_view> sources,
   // entries read so far, and the lookups below find the rest.
   std::vector<bool> found(sources.size(), false);
   std::vector<std::int32_t> others(names, 0);
+  // New names: the entries that share a name with a listed file but are
+  // another file (a twin in another letter case) are noted, for undo. Former
+  // names: such twins noted at the execution stood there all along and
+  // block nothing.
+  if (targetsAre == TargetsAre::kNew) m_checkedTwins.clear();
+  const std::unordered_set<std::u16string_view> knownTwins =
+      targetsAre == TargetsAre::kFormer
+          ? std::unordered_set<std::u16string_view>(m_executedTwins.begin(), m_executedTwins.end())
+          : std::unordered_set<std::u16string_view>();
   std::unique_ptr<DirectoryHandle> directory = m_fileSystem.OpenDirectory(m_directory);
   const bool complete = directory && directory->ListEach([&](std::u16string_view entry) {
     const std::int32_t id = numbering.Find(entry);
@@ -79,6 +89,9 @@ bool CQuillonDlg::CheckRenamePlan(std::span<const std::u16string_view> sources,
         return;
       }
     }
+    if (targetsAre == TargetsAre::kNew && sourcesOfName[static_cast<std::size_t>(id)] >= 0)
+      m_checkedTwins.emplace_back(entry);
+    if (!knownTwins.empty() && knownTwins.count(entry) != 0) return;
     ++others[static_cast<std::size_t>(id)];
   });
 

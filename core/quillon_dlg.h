@@ -109,6 +109,10 @@ class CQuillonDlg {
   bool m_invalid = false;
   // The directory the last execution ran in; undo acts only on that one.
   std::optional<DirectoryIdentity> m_executedDirectory;
+  // Entries that stood beside the listed files at the execution under the
+  // same name in another letter case (a file system that tells case apart):
+  // they were there all along, so they do not stop undo.
+  std::vector<std::u16string> m_executedTwins;
 
  private:
   // Whether m_directory still leads to the directory that was executed.
@@ -130,6 +134,8 @@ class CQuillonDlg {
                   std::span<const std::u16string_view> targets,
                   std::vector<std::u16string>* currentNames);
 
+  // Such entries as the last check of new names found.
+  std::vector<std::u16string> m_checkedTwins;
   // The identity of the directory the last run opened, and the one a run
   // must find (undo), if any.
   std::optional<DirectoryIdentity> m_runDirectoryIdentity;

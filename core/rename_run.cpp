@@ -53,8 +53,10 @@ bool RenameRun::Run(std::vector<std::u16string>* currentNames) {
   m_done.assign(m_rows.size(), false);
   m_renamed.assign(m_rows.size(), false);
 
+  m_stuck.assign(static_cast<std::size_t>(m_nameCount), 0);
   SettleUnchanged();
   SweepDirect();
+  if (!m_rows.empty()) FailRowsWaitingForStuckFiles();
   if (!m_rows.empty()) RenameViaTemporary();
   RecordCurrentNames();
   return m_succeeded;
@@ -76,12 +78,14 @@ void RenameRun::NumberNames() {
 }
 
 void RenameRun::SettleUnchanged() {
+  std::vector<std::int32_t> bearers(static_cast<std::size_t>(m_nameCount), 0);
+  for (const Row row : m_rows) ++bearers[OldId(row)];
   for (const Row row : m_rows) {
     if (OldId(row) != NewId(row)) continue;
     if (m_sources[row] == m_targets[row]) {
       m_done[row] = true;
       Succeed(row);
-    } else {
+    } else if (bearers[OldId(row)] == 1) {
       MoveRow(row);
     }
   }
@@ -106,7 +110,7 @@ bool RenameRun::SweepOnce() {
   const auto visit = [&](Row row) {
     if (m_done[row]) return;
     const std::size_t wanted = NewId(row);
-    if (m_blocked[wanted] > 0) {
+    if (OtherBearers(row) > 0) {
       // Waits for its name; moved at once when that name is freed, so a
       // chain listed in any order unrolls within one sweep.
       m_waitNext[row] = m_waitHead[wanted];
@@ -135,11 +139,49 @@ void RenameRun::MoveAndRelease(Row first) {
     ready.pop_back();
     if (!MoveRow(row)) continue;
     const std::size_t freed = OldId(row);
-    if (--m_blocked[freed] > 0) continue;
-    for (Row waiting = m_waitHead[freed]; waiting >= 0; waiting = m_waitNext[waiting])
-      ready.push_back(waiting);
-    m_waitHead[freed] = -1;
+    // With one bearer left, only a case-only change of that very file can go.
+    if (--m_blocked[freed] > 1) continue;
+    Row stillWaiting = -1;
+    for (Row waiting = m_waitHead[freed]; waiting >= 0;) {
+      const Row next = m_waitNext[waiting];
+      if (OtherBearers(waiting) == 0) {
+        ready.push_back(waiting);
+      } else {
+        m_waitNext[waiting] = stillWaiting;
+        stillWaiting = waiting;
+      }
+      waiting = next;
+    }
+    m_waitHead[freed] = stillWaiting;
   }
+}
+
+std::int32_t RenameRun::OtherBearers(Row row) const {
+  return m_blocked[NewId(row)] - (OldId(row) == NewId(row) ? 1 : 0);
+}
+
+void RenameRun::FailRowsWaitingForStuckFiles() {
+  // The rows left, listed by the name they wait for (the lists are empty
+  // after the last sweep).
+  for (const Row row : m_rows) {
+    m_waitNext[row] = m_waitHead[NewId(row)];
+    m_waitHead[NewId(row)] = row;
+  }
+  std::vector<Row> doomed;
+  for (const Row row : m_rows)
+    if (m_stuck[NewId(row)] > 0) doomed.push_back(row);
+  while (!doomed.empty()) {
+    const Row row = doomed.back();
+    doomed.pop_back();
+    if (m_done[row]) continue;
+    m_done[row] = true;
+    Fail(row, str::kCannotRename);
+    // Its file stays, so its name stays taken for the rows waiting for it.
+    if (m_stuck[OldId(row)]++ > 0) continue;
+    for (Row waiting = m_waitHead[OldId(row)]; waiting >= 0; waiting = m_waitNext[waiting])
+      doomed.push_back(waiting);
+  }
+  RemoveDoneRows();
 }
 
 void RenameRun::RenameViaTemporary() {
@@ -153,23 +195,22 @@ void RenameRun::RenameViaTemporary() {
   for (const Row row : m_rows) {
     m_done[row] = true;
     const std::u16string_view oldName = m_sources[row];
-    // Parking an earlier row of a cycle may have freed this one's name.
-    if (held[NewId(row)] == 0 && MoveWithRetry(oldName, m_targets[row])) {
+    // Parking an earlier row of a cycle may have freed this one's name (a
+    // case-only change among twins waits only for the other bearer).
+    const std::int32_t ownHold = OldId(row) == NewId(row) ? 1 : 0;
+    if (held[NewId(row)] == ownHold && MoveWithRetry(oldName, m_targets[row])) {
       Succeed(row);
       --held[OldId(row)];
       continue;
     }
-    if (!m_stranded.empty()) {
-      FailElsewhere(row, std::move(m_stranded));
-      continue;
-    }
-    std::u16string temporary = ParkUnderTemporaryName(oldName);
+    std::u16string temporary;
+    if (m_stranded.empty() && m_leftBehind.empty()) temporary = ParkUnderTemporaryName(oldName);
     if (!temporary.empty()) {
       parked.push_back({row, std::move(temporary), std::u16string(m_targets[row])});
       --held[OldId(row)];
       continue;
     }
-    Fail(row, str::kCannotRename);
+    if (!FailAfterMove(row, oldName)) --held[OldId(row)];
   }
   m_rows.clear();
 
@@ -178,15 +219,31 @@ void RenameRun::RenameViaTemporary() {
       Succeed(item.index);
       continue;
     }
-    // The file stays parked; the row tells the user where, and undo can
-    // still bring it back.
-    FailElsewhere(item.index, m_stranded.empty() ? item.tmpName : std::move(m_stranded));
+    // Its new name stays taken (its holder could not move, or another
+    // program took it): back under its own name while that is free, so that
+    // a temporary name outlives the run only where the way back is taken
+    // too. Then the row says where the file is, and undo can still bring it
+    // back.
+    const std::u16string_view oldName = m_sources[item.index];
+    if (m_stranded.empty() && m_leftBehind.empty() && MoveWithRetry(item.tmpName, oldName)) {
+      Fail(item.index, str::kCannotRename);
+      continue;
+    }
+    FailAfterMove(item.index, item.tmpName);
   }
 }
 
-void RenameRun::FailElsewhere(Row row, std::u16string nameNow) {
-  Fail(row, std::u16string(str::kCannotRename) + nameNow + str::kStoredUnder);
-  m_leftParked.emplace_back(row, std::move(nameNow));
+bool RenameRun::FailAfterMove(Row row, std::u16string_view from) {
+  std::u16string nameNow = m_stranded.empty() ? std::u16string(from) : std::move(m_stranded);
+  const bool atOldName = nameNow == m_sources[row];
+  std::u16string text(str::kCannotRename);
+  if (!atOldName) text += nameNow + str::kStoredUnder;
+  if (!m_leftBehind.empty()) text += m_leftBehind + str::kNameAlsoLeft;
+  Fail(row, text);
+  if (!atOldName) m_leftParked.emplace_back(row, std::move(nameNow));
+  m_stranded.clear();
+  m_leftBehind.clear();
+  return atOldName;
 }
 
 bool RenameRun::MoveRow(Row row) {
@@ -195,11 +252,7 @@ bool RenameRun::MoveRow(Row row) {
     Succeed(row);
     return true;
   }
-  if (m_stranded.empty()) {
-    Fail(row, str::kCannotRename);
-  } else {
-    FailElsewhere(row, std::move(m_stranded));
-  }
+  if (FailAfterMove(row, m_sources[row])) ++m_stuck[OldId(row)];
   return false;
 }
 
@@ -218,6 +271,7 @@ void RenameRun::RecordCurrentNames() {
   // The passes' own state goes first: it is not needed any more.
   m_ids = {};
   m_blocked = {};
+  m_stuck = {};
   m_waitHead = {};
   m_waitNext = {};
   if (m_currentNames == nullptr) return;
@@ -244,16 +298,21 @@ void RenameRun::RemoveDoneRows() {
 
 bool RenameRun::MoveWithRetry(std::u16string_view oldName, std::u16string_view newName) {
   m_stranded.clear();
+  m_leftBehind.clear();
   if (oldName == newName) return true;
   for (;;) {
-    switch (m_directory.Move(oldName, newName, &m_stranded)) {
+    std::u16string nameNow;
+    switch (m_directory.Move(oldName, newName, &nameNow)) {
       case MoveResult::kMoved:
         return true;
       case MoveResult::kFailed:
         return false;
       case MoveResult::kStranded:
         // A port that did not say where leaves the old name standing in.
-        if (m_stranded.empty()) m_stranded = oldName;
+        m_stranded = nameNow.empty() ? std::u16string(oldName) : std::move(nameNow);
+        return false;
+      case MoveResult::kLeftBehind:
+        m_leftBehind = nameNow.empty() ? std::u16string(newName) : std::move(nameNow);
         return false;
       case MoveResult::kInUse:
         // The user closes the other program; closing the dialog retries too.
@@ -291,6 +350,8 @@ std::u16string RenameRun::ParkUnderTemporaryName(std::u16string_view name) {
     if (MoveWithRetry(name, candidate)) return candidate;
     // Half way and stuck: the file is parked all the same, under that name.
     if (!m_stranded.empty()) return std::move(m_stranded);
+    // An entry of the move's own under the candidate: the row says so.
+    if (!m_leftBehind.empty()) return {};
     // Only a name that is taken lets the search go on. A lookup that fails
     // (search permission gone, a dropped mount) would fail for every
     // candidate, each perhaps after a network timeout: the file keeps its

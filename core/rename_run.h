@@ -39,6 +39,8 @@ class RenameRun {
  private:
   void NumberNames();
   // Unchanged rows and case-only changes, which take no other file's name.
+  // A case-only change beside a listed twin (a1.txt and A1.txt where case is
+  // told apart) may want the spelling the twin bears: it waits in the sweep.
   void SettleUnchanged();
   // Sweeps over the waiting rows until a sweep moves nothing; the rows left
   // wait for names held by a cycle or by a file that failed to move.
@@ -49,6 +51,12 @@ class RenameRun {
   // Moves `row` and then every row that was waiting for a name thereby
   // freed, and the rows waiting for theirs in turn.
   void MoveAndRelease(Row row);
+  // How many rows other than `row` still bear the name `row` wants.
+  std::int32_t OtherBearers(Row row) const;
+  // The rows left whose new name stays taken because the file bearing it
+  // could not move, and the rows waiting for theirs in turn: each keeps its
+  // own name and fails. What is left then waits only for cycles.
+  void FailRowsWaitingForStuckFiles();
   // The rows left: a direct move where parking an earlier one freed the
   // name, otherwise parked under a temporary name and moved at the end.
   void RenameViaTemporary();
@@ -56,11 +64,15 @@ class RenameRun {
   // The move of one row to its new name, with its result text.
   bool MoveRow(Row row);
   // True when the file now bears newName. A move that could not be taken
-  // back leaves the name the file bears now in m_stranded (empty otherwise).
+  // back leaves the name the file bears now in m_stranded; one that left an
+  // entry of its own beside the file leaves that entry's name in
+  // m_leftBehind (both empty otherwise).
   bool MoveWithRetry(std::u16string_view oldName, std::u16string_view newName);
-  // The failure of a row whose file bears `nameNow`, a name the user did not
-  // choose: the row names it and undo follows it there.
-  void FailElsewhere(Row row, std::u16string nameNow);
+  // The failure of a row after a move away from `from` failed: the row names
+  // every name the file and the move's leftovers bear now, other than the
+  // row's old name, and undo follows the file there. True when the file
+  // still bears the row's old name.
+  bool FailAfterMove(Row row, std::u16string_view from);
   // Moves the file to the first free "<base>_tmp<n><ext>" that fits the
   // directory; returns that name, or empty when none could be taken.
   std::u16string ParkUnderTemporaryName(std::u16string_view name);
@@ -97,9 +109,12 @@ class RenameRun {
   std::vector<bool> m_renamed;
   std::vector<std::pair<Row, std::u16string>> m_leftParked;
   std::u16string m_stranded;
+  std::u16string m_leftBehind;
   // How many rows yet to move away still bear each name (two may, on a file
   // system that tells case apart); a failed row keeps blocking its name.
   std::vector<std::int32_t> m_blocked;
+  // How many rows that failed still bear each name: it stays taken.
+  std::vector<std::int32_t> m_stuck;
   // Rows found blocked in a sweep, listed by the name they wait for and
   // linked through m_waitNext; m_waitedFor lists the names with waiters.
   std::vector<Row> m_waitHead;

@@ -86,6 +86,9 @@ inline constexpr char16_t kResultOk[] = u"〇";
 inline constexpr char16_t kFailurePrefix[] = u"×";
 inline constexpr char16_t kCannotRename[] = u"リネームできません。";
 inline constexpr char16_t kStoredUnder[] = u" という名前で保存されています。";
+// A move that could be neither finished nor taken back left a second entry:
+// another name of the same file, or the empty file that reserved the name.
+inline constexpr char16_t kNameAlsoLeft[] = u" という名前も残っています。";
 
 // Progress of long work: the label over "done / total" files.
 inline constexpr char16_t kProgressLabel[] = u"処理中です。しばらくお待ちください。";

@@ -4,6 +4,7 @@
 #include <signal.h>
 
 #include <csignal>
+#include <set>
 
 #include "core/paths.h"
 #include "tests/engine_fixture.h"
@@ -95,6 +96,36 @@ TEST_F(EngineTest, CaseOnlyChangeFreesItsNameBeforeOthersNeedIt) {
   EXPECT_EQ(m_dir.Read("c.txt"), "B.txt");
   EXPECT_EQ(m_dir.Read("b.txt"), "a.txt");
   EXPECT_FALSE(m_fs.MovedToNameContaining(u"_tmp"));
+}
+
+TEST(EngineCaseTwins, ARowWaitsForItsTwinToLeaveTheExactSpelling) {
+  // Where case is told apart, a1.txt and A1.txt are two files, both listed. A
+  // case-only change onto the spelling the twin still bears waits for the
+  // twin to move on, as any other chain does.
+  using Plan = std::vector<std::pair<std::string, std::string>>;
+  for (const Plan& plan : {Plan{{"A1.txt", "a1.txt"}, {"a1.txt", "b1.txt"}},
+                           Plan{{"a1.txt", "A1.txt"}, {"A1.txt", "c1.txt"}}}) {
+    const std::string what = plan[0].first + ">" + plan[0].second;
+    TempDir dir;
+    PosixFileSystem posix;
+    FakeDialog dialog;
+    CQuillonDlg dlg(posix, dialog);
+    dlg.m_directory = dir.Path();
+    std::vector<std::u16string> rows;
+    for (const auto& [from, to] : plan) {
+      dir.Write(from);
+      rows.push_back(U(from));
+      dlg.m_files.push_back(std::make_shared<CFileNameX>(U(from)));
+      const std::u16string target = U(to);
+      dlg.m_newNames.push_back(target.substr(0, target.size() - 4));
+    }
+    dialog.SetRows(dlg.m_directory, rows);
+    dlg.OnExecute();
+    EXPECT_EQ(dialog.messages, std::vector<std::u16string>{str::kRenamed}) << what;
+    EXPECT_EQ(dialog.Column(kResultColumn), std::vector<std::u16string>(2, kOk)) << what;
+    for (const auto& [from, to] : plan) EXPECT_EQ(dir.Read(to), from) << what;
+    EXPECT_EQ(dir.Entries().size(), 2u) << what;
+  }
 }
 
 // --- Cycles and temporary names -------------------------------------------------
@@ -201,15 +232,70 @@ TEST_F(EngineTest, SearchForATemporaryNameStopsAtTheFirstLookupThatFails) {
 
 // --- Failures ---------------------------------------------------------------------
 
-TEST_F(EngineTest, FileBehindAFailedBlockerStaysParkedAndSaysWhere) {
-  List({"x.jpg", "y.jpg"});
-  m_fs.failFrom = {u"y.jpg"};
-  EXPECT_FALSE(Run({{"x.jpg", "y.jpg"}, {"y.jpg", "z.jpg"}}));
-  EXPECT_EQ(Results(), (std::vector<std::u16string>{StoredUnder("x_tmp0.jpg"), kCannot}));
-  EXPECT_EQ(m_dlg.m_currentNames, Names({"x_tmp0.jpg", "y.jpg"}));
-  EXPECT_EQ(m_dir.Read("x_tmp0.jpg"), "x.jpg");
-  EXPECT_EQ(m_dir.Read("y.jpg"), "y.jpg");
-  EXPECT_EQ(m_dir.Entries().size(), 2u);
+TEST(EngineFailures, RowsWaitingOnlyForAFailedRowKeepTheirNames) {
+  // A temporary name is for breaking a cycle: a row whose new name stays
+  // taken because the file holding it could not move keeps its own name. Only
+  // a file parked to break a cycle whose way on and way back were both
+  // blocked afterwards stays parked, and its row says where.
+  using Plan = std::vector<std::pair<std::string, std::string>>;
+  struct Case {
+    const char* what;
+    Plan plan;
+    std::set<std::u16string> failFrom, failTo;
+    std::vector<std::u16string> results;
+    std::vector<std::string> namesNow;  // where each row's file ends
+  } cases[] = {
+      {"chain into a failed row",
+       {{"x.jpg", "y.jpg"}, {"y.jpg", "z.jpg"}},
+       {u"y.jpg"},
+       {},
+       {kCannot, kCannot},
+       {"x.jpg", "y.jpg"}},
+      {"series shifted up, the last file stuck",
+       {{"1.jpg", "2.jpg"}, {"2.jpg", "3.jpg"}, {"3.jpg", "4.jpg"}, {"4.jpg", "5.jpg"}},
+       {u"4.jpg"},
+       {},
+       {kCannot, kCannot, kCannot, kCannot},
+       {"1.jpg", "2.jpg", "3.jpg", "4.jpg"}},
+      {"swap whose first file cannot be parked",
+       {{"a.jpg", "b.jpg"}, {"b.jpg", "a.jpg"}},
+       {u"a.jpg"},
+       {},
+       {kCannot, kCannot},
+       {"a.jpg", "b.jpg"}},
+      {"swap whose parked file can go neither on nor back",
+       {{"a.jpg", "b.jpg"}, {"b.jpg", "a.jpg"}},
+       {},
+       {u"b.jpg"},
+       {StoredUnder("a_tmp0.jpg"), kOk},
+       {"a_tmp0.jpg", "a.jpg"}},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    PosixFileSystem posix;
+    FaultFileSystem fs(posix);
+    FakeDialog dialog;
+    CQuillonDlg dlg(fs, dialog);
+    dlg.m_directory = dir.Path();
+    std::vector<std::u16string> sources;
+    std::vector<std::u16string> targets;
+    for (const auto& [from, to] : c.plan) {
+      dir.Write(from);
+      sources.push_back(U(from));
+      targets.push_back(U(to));
+    }
+    dialog.SetRows(dlg.m_directory, sources);
+    fs.failFrom = c.failFrom;
+    fs.failTo = c.failTo;
+    EXPECT_FALSE(dlg.RunRenames(sources, targets, &dlg.m_currentNames)) << c.what;
+    EXPECT_EQ(dialog.Column(kResultColumn), c.results) << c.what;
+    std::vector<std::u16string> namesNow;
+    for (const auto& name : c.namesNow) namesNow.push_back(U(name));
+    EXPECT_EQ(dlg.m_currentNames, namesNow) << c.what;
+    for (std::size_t row = 0; row < c.plan.size(); ++row)
+      EXPECT_EQ(dir.Read(c.namesNow[row]), c.plan[row].first) << c.what;
+    EXPECT_EQ(dir.Entries().size(), c.plan.size()) << c.what;
+  }
 }
 
 TEST_F(EngineTest, FailedFileKeepsBlockingItsName) {

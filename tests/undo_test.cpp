@@ -173,17 +173,32 @@ TEST_F(UndoTest, RowThatFailedNeedsNoMoveBack) {
 }
 
 TEST_F(UndoTest, ParkedFileIsMovedStraightBack) {
-  m_fs.failFrom = {u"y.jpg"};
-  Plan({{"x.jpg", "y.jpg"}, {"y.jpg", "z.jpg"}});
+  // The parked file can go neither on to b.jpg nor back to a.jpg, which b
+  // took: it stays parked until undo.
+  m_fs.failTo = {u"b.jpg"};
+  Plan({{"a.jpg", "b.jpg"}, {"b.jpg", "a.jpg"}});
   m_dlg.OnExecute();
-  EXPECT_EQ(Results(), (Texts{StoredUnder("x_tmp0.jpg"), kCannot}));
+  EXPECT_EQ(Results(), (Texts{StoredUnder("a_tmp0.jpg"), kOk}));
   m_fs.moves.clear();
-  m_fs.failFrom.clear();
+  m_fs.failTo.clear();
 
   EXPECT_TRUE(m_dlg.OnUndo());
-  EXPECT_EQ(MoveLog(), (Log{u"x_tmp0.jpg>x.jpg"}));
-  EXPECT_EQ(m_dir.Entries(), (std::vector<std::string>{"x.jpg", "y.jpg"}));
-  EXPECT_EQ(m_dir.Read("x.jpg"), "x.jpg");
+  EXPECT_EQ(MoveLog(), (Log{u"a.jpg>b.jpg", u"a_tmp0.jpg>a.jpg"}));
+  EXPECT_EQ(m_dir.Entries(), (std::vector<std::string>{"a.jpg", "b.jpg"}));
+  EXPECT_EQ(m_dir.Read("a.jpg"), "a.jpg");
+  EXPECT_EQ(m_dir.Read("b.jpg"), "b.jpg");
+}
+
+TEST_F(UndoTest, ATwinThatStoodBesideAListedFileAllAlongDoesNotBlockUndo) {
+  // Where case is told apart, A1.txt is another file that was there before
+  // the execution: the directory has not changed.
+  m_dir.Write("A1.txt", "twin");
+  Execute({{"a1.txt", "b1.txt"}});
+  EXPECT_TRUE(m_dlg.OnUndo());
+  EXPECT_EQ(m_dialog.messages, Texts{str::kRestored});
+  EXPECT_EQ(m_dir.Entries(), (std::vector<std::string>{"A1.txt", "a1.txt"}));
+  EXPECT_EQ(m_dir.Read("a1.txt"), "a1.txt");
+  EXPECT_EQ(m_dir.Read("A1.txt"), "twin");
 }
 
 TEST_F(UndoTest, ReverseMoveThatFailsIsReportedAndUndoEnds) {
