@@ -58,11 +58,17 @@ struct NameLimit {
 // EncodeName accepts.
 bool NameFits(const NameLimit& limit, std::u16string_view name);
 
-// Which directory a handle reaches (device and node number), so that one
-// replaced by another at the same path is told apart.
+// Which directory a handle reaches, so that one replaced by another at the
+// same path is told apart. Where the file system gives a handle that names
+// this very directory and no later one (it carries a generation, so a node
+// number handed back to a new directory does not match), that handle;
+// otherwise the node number where it is stable, and the birth time where the
+// file system reports one. The parts a file system cannot give stay empty.
 struct DirectoryIdentity {
   std::uint64_t device = 0;
   std::uint64_t node = 0;
+  std::string handle;
+  std::uint64_t birth = 0;
   bool operator==(const DirectoryIdentity&) const = default;
 };
 

@@ -20,6 +20,9 @@
 namespace quillon {
 namespace {
 
+// statfs's f_type of every FUSE file system.
+constexpr unsigned long kFuseMagic = 0x65735546UL;
+
 // The whole of a small file under /proc; empty when it cannot be read.
 std::string ReadSmallFile(const char* path) {
   std::string text;
@@ -93,11 +96,46 @@ class PosixDirectory : public DirectoryHandle {
   std::optional<DirectoryIdentity> Identity() override {
     struct stat st;
     if (::fstat(m_fd, &st) != 0) return std::nullopt;
-    return DirectoryIdentity{static_cast<std::uint64_t>(st.st_dev),
-                             static_cast<std::uint64_t>(st.st_ino)};
+    DirectoryIdentity identity;
+    identity.device = static_cast<std::uint64_t>(st.st_dev);
+    // A FUSE file system may number a directory anew, and so hand out
+    // another export handle, once the kernel has forgotten it (exfat-fuse
+    // does under memory pressure): neither says anything there. Elsewhere a
+    // freed node number may be handed straight back to a new directory
+    // (ext4), which the handle's generation tells apart.
+    struct statfs fs;
+    const bool fuse =
+        ::fstatfs(m_fd, &fs) == 0 && static_cast<unsigned long>(fs.f_type) == kFuseMagic;
+    if (!fuse) {
+      identity.handle = ExportHandle();
+      if (identity.handle.empty()) identity.node = static_cast<std::uint64_t>(st.st_ino);
+    }
+    struct statx sx;
+    if (::statx(m_fd, "", AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW, STATX_BTIME, &sx) == 0 &&
+        (sx.stx_mask & STATX_BTIME) != 0) {
+      identity.birth =
+          static_cast<std::uint64_t>(sx.stx_btime.tv_sec) * 1000000000u + sx.stx_btime.tv_nsec;
+    }
+    return identity;
   }
 
  private:
+  // The file system's export handle of the directory (its type and bytes),
+  // empty where it gives none.
+  std::string ExportHandle() const {
+    union {
+      file_handle handle;
+      char space[sizeof(file_handle) + MAX_HANDLE_SZ];
+    } buffer;
+    buffer.handle.handle_bytes = MAX_HANDLE_SZ;
+    int mountId = 0;
+    if (::name_to_handle_at(m_fd, "", &buffer.handle, &mountId, AT_EMPTY_PATH) != 0) return {};
+    std::string bytes(reinterpret_cast<const char*>(&buffer.handle.handle_type),
+                      sizeof buffer.handle.handle_type);
+    bytes.append(reinterpret_cast<const char*>(buffer.handle.f_handle), buffer.handle.handle_bytes);
+    return bytes;
+  }
+
   // The system calls of a move, each 0 or its errno, each passing the test
   // seam first.
   int Seam(PosixCall call, const std::string& from, const std::string& to) {
@@ -239,7 +277,7 @@ class PosixDirectory : public DirectoryHandle {
   bool LinkedToSameFile(const struct stat& a, const struct stat& b) {
     if (SameFile(a, b)) return true;
     struct statfs fs;
-    if (::fstatfs(m_fd, &fs) != 0 || static_cast<unsigned long>(fs.f_type) != 0x65735546UL)
+    if (::fstatfs(m_fd, &fs) != 0 || static_cast<unsigned long>(fs.f_type) != kFuseMagic)
       return false;
     return a.st_dev == b.st_dev && a.st_mode == b.st_mode && a.st_size == b.st_size &&
            a.st_nlink >= 2 && a.st_nlink == b.st_nlink && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
