@@ -1,0 +1,81 @@
+// The POSIX port on real file systems mounted for the test: the name limit
+// an exFAT or NTFS volume really has, and moves that never replace a file
+// even where the file system ignores RENAME_NOREPLACE. Each test skips, with
+// the reason, where this machine does not allow mounting.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "core/quillon_dlg.h"
+#include "resources/strings.h"
+#include "shell/posix_file_system.h"
+#include "tests/mount_fixtures.h"
+#include "tests/test_support.h"
+
+namespace quillon::testing {
+namespace {
+
+void WriteFile(const std::string& path, const std::string& content) {
+  std::ofstream(path, std::ios::binary) << content;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// exFAT and NTFS hold 255 UTF-16 units, so a Japanese name of three bytes a
+// character may be far longer than 255 bytes. exfat-fuse and ntfs-3g mount
+// without saying what they serve; the limit must still be the medium's.
+TEST(RealMediaNameLimit, VolumesOfUtf16NamesTakeLongJapaneseNames) {
+  const std::u16string kPhoto = u"写";
+  const struct {
+    Mount::Kind kind;
+    const char* what;
+  } media[] = {{Mount::Kind::kExfat, "exFAT (exfat-fuse on a loop device)"},
+               {Mount::Kind::kNtfs, "NTFS (ntfs-3g on an image file)"}};
+  const struct {
+    std::size_t characters;  // before ".jpg"
+    bool fits;
+  } names[] = {{100, true}, {251, true}, {252, false}};
+  std::string skipped;
+  for (const auto& medium : media) {
+    Mount mount(medium.kind);
+    if (!mount.Usable()) {
+      skipped += std::string(medium.what) + ": " + mount.Problem() + "; ";
+      continue;
+    }
+    const std::string dir = mount.NewDirectory();
+    PosixFileSystem fs;
+    const NameLimit limit = fs.OpenDirectory(DecodeName(dir))->GetNameLimit();
+    EXPECT_EQ(limit.maxBytes, NameLimit::kNoLimit) << medium.what;
+    EXPECT_EQ(limit.maxUnits, 255u) << medium.what;
+    for (const auto& name : names) {
+      const std::u16string stem(name.characters, kPhoto[0]);
+      WriteFile(dir + "/a.jpg", "photo");
+      FakeDialog dialog;
+      CQuillonDlg dlg(fs, dialog);
+      dlg.OnFilesDropped({DecodeName(dir + "/a.jpg")});
+      dlg.m_newNames = {stem};
+      EXPECT_EQ(dlg.ValidateNewNames(), name.fits) << medium.what << " " << name.characters;
+      EXPECT_EQ(dialog.Column(kResultColumn),
+                std::vector<std::u16string>{name.fits ? u"" : str::kVerdictUnusable})
+          << medium.what << " " << name.characters;
+      if (!name.fits) continue;
+      const std::u16string target = stem + u".jpg";
+      EXPECT_TRUE(dlg.RunRenames({u"a.jpg"}, {target}, &dlg.m_currentNames))
+          << medium.what << " " << name.characters;
+      const std::string bytes = dir + "/" + *EncodeName(target);
+      EXPECT_EQ(ReadFile(bytes), "photo") << medium.what << " " << name.characters;
+      std::filesystem::remove(bytes);
+    }
+  }
+  if (!skipped.empty()) GTEST_SKIP() << skipped;
+}
+
+}  // namespace
+}  // namespace quillon::testing
