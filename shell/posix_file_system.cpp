@@ -96,7 +96,7 @@ class PosixDirectory : public DirectoryHandle {
   // Moves `from` to `to` without ever replacing an entry. Returns 0 or the
   // errno of the failure; on failure both names are as they were.
   int MoveNoReplace(const std::string& from, const std::string& to) {
-    if (!m_options.pretendNoReplaceUnsupported) {
+    if (!m_options.pretendNoReplaceUnsupported && NoReplaceTrusted()) {
       const int error = RenameAt(from, to, RENAME_NOREPLACE);
       // Only these say the flag itself is not understood; anything else is
       // the answer about this move.
@@ -111,6 +111,19 @@ class PosixDirectory : public DirectoryHandle {
       if (error != EPERM && error != EOPNOTSUPP && error != ENOSYS && error != EMLINK) return error;
     }
     return MoveOverPlaceholder(from, to);
+  }
+
+  // Whether renameat2 may be asked not to replace. A kernel file system
+  // honours RENAME_NOREPLACE or refuses it; a FUSE file system may hand the
+  // flag to code that ignores it and replace the target all the same, so
+  // there a move never relies on it. Decided once per handle.
+  bool NoReplaceTrusted() {
+    if (!m_noReplaceTrusted) {
+      struct statfs fs;
+      m_noReplaceTrusted =
+          ::fstatfs(m_fd, &fs) == 0 && static_cast<unsigned long>(fs.f_type) != 0x65735546UL;
+    }
+    return *m_noReplaceTrusted;
   }
 
   // link() fails when the new name exists, so the new name is taken
@@ -338,6 +351,7 @@ class PosixDirectory : public DirectoryHandle {
   PosixMoveOptions m_options;
   PosixCallSeam m_seam;
   unsigned m_intermediateCounter = 0;
+  std::optional<bool> m_noReplaceTrusted;
   std::optional<std::unordered_set<std::string>> m_spellings;  // exact entry names
   TerminateSignalGuard m_signalGuard;
 };

@@ -12,6 +12,7 @@
 #include "resources/strings.h"
 #include "shell/posix_file_system.h"
 #include "tests/mount_fixtures.h"
+#include "tests/property_plan.h"
 #include "tests/test_support.h"
 
 namespace quillon::testing {
@@ -75,6 +76,48 @@ TEST(RealMediaNameLimit, VolumesOfUtf16NamesTakeLongJapaneseNames) {
     }
   }
   if (!skipped.empty()) GTEST_SKIP() << skipped;
+}
+
+class FlagIgnoringTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!m_mount.Usable())
+      GTEST_SKIP() << "cannot mount the test file system: " << m_mount.Problem();
+  }
+  Mount m_mount{Mount::Kind::kFlagIgnoring};
+};
+
+// Another client saves "b.txt" on the server while our move of "a.txt" onto
+// that name is on its way: a rename that drops RENAME_NOREPLACE would
+// replace that file.
+TEST_F(FlagIgnoringTest, FileArrivingUnderTheTargetNameIsNeverReplaced) {
+  const struct {
+    const char* what;
+    PosixMoveOptions options;
+  } cases[] = {{"any way of moving", {}},
+               {"without hard links", {.pretendHardLinksUnsupported = true}}};
+  for (const auto& c : cases) {
+    const std::string dir = m_mount.NewDirectory();
+    const std::string backing = m_mount.Backing() + dir.substr(m_mount.MountPoint().size());
+    WriteFile(dir + "/a.txt", "ours");
+    WriteFile(backing + "/.late-b.txt", "theirs");
+    PosixFileSystem fs(c.options);
+    EXPECT_EQ(fs.OpenDirectory(DecodeName(dir))->Move(u"a.txt", u"b.txt"), MoveResult::kFailed)
+        << c.what;
+    EXPECT_EQ(ReadFile(backing + "/b.txt"), "theirs") << c.what;
+    EXPECT_EQ(ReadFile(backing + "/a.txt"), "ours") << c.what;
+  }
+}
+
+TEST_F(FlagIgnoringTest, RandomPlansNeverLoseOrOverwriteAFile) {
+  PosixFileSystem posix;
+  PropertyStats stats;
+  const int seeds = PropertySeeds(20);
+  for (int seed = 1; seed <= seeds && !HasFailure(); ++seed) {
+    RandomPlan plan(static_cast<std::uint32_t>(seed), m_mount.NewDirectory(), 12, true);
+    plan.Check(posix, &stats);
+    if (HasFailure()) ADD_FAILURE() << "first failing seed " << seed;
+  }
 }
 
 }  // namespace
