@@ -31,18 +31,17 @@ std::string ReadFile(const std::string& path) {
 
 // exFAT and NTFS hold 255 UTF-16 units, so a Japanese name of three bytes a
 // character may be far longer than 255 bytes. exfat-fuse and ntfs-3g mount
-// without saying what they serve; the limit must still be the medium's.
-TEST(RealMediaNameLimit, VolumesOfUtf16NamesTakeLongJapaneseNames) {
-  const std::u16string kPhoto = u"写";
+// without saying what they serve; the limit must still be the medium's. ext4
+// counts bytes.
+TEST(RealMediaNameLimit, EachVolumeTakesTheNamesItHolds) {
+  constexpr auto kNone = NameLimit::kNoLimit;
   const struct {
     Mount::Kind kind;
     const char* what;
-  } media[] = {{Mount::Kind::kExfat, "exFAT (exfat-fuse on a loop device)"},
-               {Mount::Kind::kNtfs, "NTFS (ntfs-3g on an image file)"}};
-  const struct {
-    std::size_t characters;  // before ".jpg"
-    bool fits;
-  } names[] = {{100, true}, {251, true}, {252, false}};
+    std::size_t maxBytes, maxUnits;
+  } media[] = {{Mount::Kind::kExfat, "exFAT (exfat-fuse on a loop device)", kNone, 255},
+               {Mount::Kind::kNtfs, "NTFS (ntfs-3g on an image file)", kNone, 255},
+               {Mount::Kind::kExt4, "ext4 (the kernel's, on a loop device)", 255, kNone}};
   std::string skipped;
   for (const auto& medium : media) {
     Mount mount(medium.kind);
@@ -53,25 +52,27 @@ TEST(RealMediaNameLimit, VolumesOfUtf16NamesTakeLongJapaneseNames) {
     const std::string dir = mount.NewDirectory();
     PosixFileSystem fs;
     const NameLimit limit = fs.OpenDirectory(DecodeName(dir))->GetNameLimit();
-    EXPECT_EQ(limit.maxBytes, NameLimit::kNoLimit) << medium.what;
-    EXPECT_EQ(limit.maxUnits, 255u) << medium.what;
-    for (const auto& name : names) {
-      const std::u16string stem(name.characters, kPhoto[0]);
+    EXPECT_EQ(limit.maxBytes, medium.maxBytes) << medium.what;
+    EXPECT_EQ(limit.maxUnits, medium.maxUnits) << medium.what;
+    // Names of 写 (three bytes each) and ".jpg".
+    for (const std::size_t characters : {80, 100, 251, 252}) {
+      const bool fits = characters * 3 + 4 <= medium.maxBytes && characters + 4 <= medium.maxUnits;
+      const std::u16string stem(characters, u'写');
+      const std::string where = std::string(medium.what) + ", " + std::to_string(characters);
       WriteFile(dir + "/a.jpg", "photo");
       FakeDialog dialog;
       CQuillonDlg dlg(fs, dialog);
       dlg.OnFilesDropped({DecodeName(dir + "/a.jpg")});
       dlg.m_newNames = {stem};
-      EXPECT_EQ(dlg.ValidateNewNames(), name.fits) << medium.what << " " << name.characters;
+      EXPECT_EQ(dlg.ValidateNewNames(), fits) << where;
       EXPECT_EQ(dialog.Column(kResultColumn),
-                std::vector<std::u16string>{name.fits ? u"" : str::kVerdictUnusable})
-          << medium.what << " " << name.characters;
-      if (!name.fits) continue;
+                std::vector<std::u16string>{fits ? u"" : str::kVerdictUnusable})
+          << where;
+      if (!fits) continue;
       const std::u16string target = stem + u".jpg";
-      EXPECT_TRUE(dlg.RunRenames({u"a.jpg"}, {target}, &dlg.m_currentNames))
-          << medium.what << " " << name.characters;
+      EXPECT_TRUE(dlg.RunRenames({u"a.jpg"}, {target}, &dlg.m_currentNames)) << where;
       const std::string bytes = dir + "/" + *EncodeName(target);
-      EXPECT_EQ(ReadFile(bytes), "photo") << medium.what << " " << name.characters;
+      EXPECT_EQ(ReadFile(bytes), "photo") << where;
       std::filesystem::remove(bytes);
     }
   }
