@@ -56,6 +56,7 @@ set(QUILLON_TESTS_NOT_ON_WINDOWS
   name_codec_test.cpp        # names as UTF-8 bytes, the POSIX port's form
   name_list_test.cpp         # the POSIX port on real directories
   plan_check_test.cpp        # the POSIX port on real directories
+  posix_mount_test.cpp       # the POSIX port's reading of mounts
   posix_move_test.cpp        # the POSIX port itself
   rename_engine_test.cpp     # the POSIX port on real directories
   rename_property_test.cpp   # the POSIX port; rename_property_win32_test.cpp runs the same plans

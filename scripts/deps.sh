@@ -21,6 +21,9 @@ QUILLON_BUILD_PACKAGES=(build-essential cmake pkg-config libicu-dev libgtest-dev
   # An exFAT image mounted through FUSE lets the tests prove case-only renames
   # on a file system that ignores case (skipped where mounting is not allowed).
   exfatprogs exfat-fuse
+  # Real media for the tests and the benchmark: NTFS through ntfs-3g, ext4
+  # images (mkfs.ext4), and libfuse 3 for a test file system of our own.
+  ntfs-3g e2fsprogs libfuse3-dev
   # libFuzzer targets of the parsers (scripts/fuzz.sh): clang and its
   # sanitizer and fuzzer runtimes.
   clang libclang-rt-14-dev

@@ -8,13 +8,13 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <unordered_set>
 
 #include "core/collation.h"
 #include "core/name_codec.h"
+#include "shell/posix_mount.h"
 #include "shell/posix_signal_guard.h"
 
 namespace quillon {
@@ -22,33 +22,6 @@ namespace {
 
 // statfs's f_type of every FUSE file system.
 constexpr unsigned long kFuseMagic = 0x65735546UL;
-
-// The whole of a small file under /proc; empty when it cannot be read.
-std::string ReadSmallFile(const char* path) {
-  std::string text;
-  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return text;
-  char buffer[4096];
-  for (;;) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;
-    text.append(buffer, static_cast<std::size_t>(got));
-  }
-  ::close(fd);
-  return text;
-}
-
-// The type of the mount that holds an open directory: its mount id from
-// /proc/self/fdinfo, looked up in /proc/self/mountinfo. statfs cannot tell:
-// every FUSE file system has the same magic number.
-std::string MountTypeOfDescriptor(int fd) {
-  const std::string fdinfo = ReadSmallFile(("/proc/self/fdinfo/" + std::to_string(fd)).c_str());
-  const auto at = fdinfo.find("mnt_id:");
-  if (at == std::string::npos) return {};
-  const long mountId = std::strtol(fdinfo.c_str() + at + 7, nullptr, 10);
-  return MountTypeOf(ReadSmallFile("/proc/self/mountinfo"), mountId);
-}
 
 class PosixDirectory : public DirectoryHandle {
  public:
@@ -90,7 +63,7 @@ class PosixDirectory : public DirectoryHandle {
   NameLimit GetNameLimit() override {
     errno = 0;
     const long max = ::fpathconf(m_fd, _PC_NAME_MAX);
-    return NameLimitForMount(MountTypeOfDescriptor(m_fd), max > 0 ? max : 0);
+    return NameLimitForMount(FileSystemTypeOf(m_fd), max > 0 ? max : 0);
   }
 
   std::optional<DirectoryIdentity> Identity() override {
@@ -103,10 +76,7 @@ class PosixDirectory : public DirectoryHandle {
     // does under memory pressure): neither says anything there. Elsewhere a
     // freed node number may be handed straight back to a new directory
     // (ext4), which the handle's generation tells apart.
-    struct statfs fs;
-    const bool fuse =
-        ::fstatfs(m_fd, &fs) == 0 && static_cast<unsigned long>(fs.f_type) == kFuseMagic;
-    if (!fuse) {
+    if (!OnFuse()) {
       identity.handle = ExportHandle();
       if (identity.handle.empty()) identity.node = static_cast<std::uint64_t>(st.st_ino);
     }
@@ -161,7 +131,7 @@ class PosixDirectory : public DirectoryHandle {
   // Moves `from` to `to` without ever replacing an entry. Returns 0 or the
   // errno of the failure; on failure both names are as they were.
   int MoveNoReplace(const std::string& from, const std::string& to) {
-    if (!m_options.pretendNoReplaceUnsupported) {
+    if (!m_options.pretendNoReplaceUnsupported && NoReplaceTrusted()) {
       const int error = RenameAt(from, to, RENAME_NOREPLACE);
       // Only these say the flag itself is not understood; anything else is
       // the answer about this move.
@@ -176,6 +146,21 @@ class PosixDirectory : public DirectoryHandle {
       if (error != EPERM && error != EOPNOTSUPP && error != ENOSYS && error != EMLINK) return error;
     }
     return MoveOverPlaceholder(from, to);
+  }
+
+  // Whether renameat2 may be asked not to replace. A kernel file system
+  // honours RENAME_NOREPLACE or refuses it; a FUSE file system may hand the
+  // flag to code that ignores it and replace the target all the same, so
+  // there a move never relies on it. Decided once per handle.
+  bool NoReplaceTrusted() { return !OnFuse(); }
+
+  // Whether the directory lies on a FUSE file system; asked once per handle.
+  bool OnFuse() {
+    if (!m_fuse) {
+      struct statfs fs;
+      m_fuse = ::fstatfs(m_fd, &fs) == 0 && static_cast<unsigned long>(fs.f_type) == kFuseMagic;
+    }
+    return *m_fuse;
   }
 
   // link() fails when the new name exists, so the new name is taken
@@ -276,9 +261,7 @@ class PosixDirectory : public DirectoryHandle {
   // there two names of one file agree in everything but that number.
   bool LinkedToSameFile(const struct stat& a, const struct stat& b) {
     if (SameFile(a, b)) return true;
-    struct statfs fs;
-    if (::fstatfs(m_fd, &fs) != 0 || static_cast<unsigned long>(fs.f_type) != kFuseMagic)
-      return false;
+    if (!OnFuse()) return false;
     return a.st_dev == b.st_dev && a.st_mode == b.st_mode && a.st_size == b.st_size &&
            a.st_nlink >= 2 && a.st_nlink == b.st_nlink && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
            a.st_mtim.tv_nsec == b.st_mtim.tv_nsec && a.st_ctim.tv_sec == b.st_ctim.tv_sec &&
@@ -403,50 +386,12 @@ class PosixDirectory : public DirectoryHandle {
   PosixMoveOptions m_options;
   PosixCallSeam m_seam;
   unsigned m_intermediateCounter = 0;
+  std::optional<bool> m_fuse;
   std::optional<std::unordered_set<std::string>> m_spellings;  // exact entry names
   TerminateSignalGuard m_signalGuard;
 };
 
 }  // namespace
-
-std::string MountTypeOf(std::string_view mountinfo, long mountId) {
-  const std::string id = std::to_string(mountId);
-  std::size_t begin = 0;
-  while (begin < mountinfo.size()) {
-    std::size_t end = mountinfo.find('\n', begin);
-    if (end == std::string_view::npos) end = mountinfo.size();
-    const std::string_view line = mountinfo.substr(begin, end - begin);
-    begin = end + 1;
-    // "<id> <parent> <major:minor> <root> <mount point> <options> [<optional
-    // fields>] - <type> <source> <super options>"; spaces inside paths are
-    // escaped, so " - " is the separator alone.
-    if (line.substr(0, line.find(' ')) != id) continue;
-    const std::size_t separator = line.find(" - ");
-    if (separator == std::string_view::npos) return {};
-    const std::string_view rest = line.substr(separator + 3);
-    return std::string(rest.substr(0, rest.find(' ')));
-  }
-  return {};
-}
-
-NameLimit NameLimitForMount(std::string_view mountType, long pathconfMax) {
-  const std::size_t bytes = pathconfMax > 0 ? static_cast<std::size_t>(pathconfMax) : 255;
-  std::string_view type = mountType;
-  if (const auto dot = type.find('.'); dot != std::string_view::npos) {
-    const std::string_view base = type.substr(0, dot);
-    if (base == "fuse" || base == "fuseblk") type = type.substr(dot + 1);
-  } else if (type == "fuse" || type == "fuseblk") {
-    type = {};  // a FUSE mount that does not say what it serves
-  }
-  for (const std::string_view units :
-       {"vfat", "msdos", "fat", "exfat", "ntfs", "ntfs3", "ntfs-3g", "lowntfs-3g"}) {
-    // Kernel vfat reports 1530 (255 characters of up to six bytes) through
-    // fpathconf; the on-disk rule is 255 UTF-16 units.
-    if (type == units) return NameLimit{NameLimit::kNoLimit, 255};
-  }
-  if (type.empty()) return NameLimit{bytes, 255};
-  return NameLimit{bytes, NameLimit::kNoLimit};
-}
 
 EntryType PosixFileSystem::GetEntryType(std::u16string_view path) {
   const auto bytes = EncodePath(path);

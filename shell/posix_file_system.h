@@ -30,18 +30,6 @@ struct PosixMoveOptions {
 using PosixCallSeam =
     std::function<int(PosixCall call, const std::string& from, const std::string& to)>;
 
-// The name limit of a file system, given its type as /proc/self/mountinfo
-// spells it ("ext4", "vfat", "fuse.sshfs", "fuseblk"; empty when not found)
-// and what fpathconf(_PC_NAME_MAX) reported (0 when nothing). vfat, exFAT and
-// NTFS count 255 UTF-16 units whatever fpathconf says; other known types
-// count bytes; an unknown type (also a FUSE mount without a subtype) gets
-// both limits.
-NameLimit NameLimitForMount(std::string_view mountType, long pathconfMax);
-
-// The file-system type of mount `mountId` in the text of a mountinfo file;
-// empty when that mount is not listed.
-std::string MountTypeOf(std::string_view mountinfo, long mountId);
-
 // Every open directory handle holds back terminate signals until it is
 // closed (see TerminateSignalGuard): a run of renames keeps one handle open
 // from its first move to its last.

@@ -3,102 +3,22 @@
 // device, no FUSE, tools missing), the tests skip.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/vfs.h>
 #include <unistd.h>
 
-#include <array>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include "shell/posix_file_system.h"
+#include "tests/mount_fixtures.h"
 #include "tests/property_plan.h"
 #include "tests/test_support.h"
 
 namespace quillon::testing {
 namespace {
-
-constexpr const char* kToolPath = "PATH=\"$PATH:/usr/sbin:/sbin\" ";
-
-bool Shell(const std::string& command) {
-  return std::system((kToolPath + command + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-std::string Capture(const std::string& command) {
-  std::string output;
-  FILE* pipe = ::popen((kToolPath + command + " 2>/dev/null").c_str(), "r");
-  if (pipe == nullptr) return output;
-  std::array<char, 256> buffer;
-  while (std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) output += buffer.data();
-  ::pclose(pipe);
-  while (!output.empty() && (output.back() == '\n' || output.back() == ' ')) output.pop_back();
-  return output;
-}
-
-// An exFAT image on a loop device, mounted with exfat-fuse inside a TempDir.
-class ExfatMount {
- public:
-  ExfatMount() {
-    if (::geteuid() != 0) {
-      m_problem = "a loop device needs root";
-      return;
-    }
-    const std::string image = m_dir.BytesOf("exfat.img");
-    std::filesystem::resize_file(
-        (std::ofstream(image, std::ios::binary), std::filesystem::path(image)), 32 << 20);
-    if (!Shell("mkfs.exfat " + image)) {
-      m_problem = "mkfs.exfat failed or is missing (exfatprogs)";
-      return;
-    }
-    m_loop = Capture("losetup -f --show " + image);
-    if (m_loop.rfind("/dev/", 0) != 0) {
-      m_problem = "no loop device";
-      m_loop.clear();
-      return;
-    }
-    m_mountPoint = m_dir.BytesOf("mnt");
-    ::mkdir(m_mountPoint.c_str(), 0755);
-    if (!Shell("timeout 20 mount.exfat-fuse " + m_loop + " " + m_mountPoint)) {
-      m_problem = "mount.exfat-fuse failed or is missing (exfat-fuse)";
-      return;
-    }
-    struct statfs fs;
-    m_mounted = true;
-    if (::statfs(m_mountPoint.c_str(), &fs) != 0 ||
-        static_cast<unsigned long>(fs.f_type) != 0x65735546UL) {
-      m_problem = "the mount is not a FUSE file system";
-    }
-  }
-  ~ExfatMount() {
-    if (m_mounted) Shell("umount " + m_mountPoint) || Shell("fusermount -u " + m_mountPoint);
-    // The FUSE daemon lets go of the device a moment after unmounting.
-    for (int attempt = 0; !m_loop.empty() && attempt < 50; ++attempt) {
-      if (Shell("losetup -d " + m_loop)) break;
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-  }
-
-  bool Usable() const { return m_mounted && m_problem.empty(); }
-  const std::string& Problem() const { return m_problem; }
-  // A fresh empty directory on the mount.
-  std::string NewDirectory() {
-    const std::string path = m_mountPoint + "/d" + std::to_string(m_directories++);
-    ::mkdir(path.c_str(), 0755);
-    return path;
-  }
-
- private:
-  TempDir m_dir;
-  std::string m_loop;
-  std::string m_mountPoint;
-  bool m_mounted = false;
-  std::string m_problem;
-  int m_directories = 0;
-};
 
 std::vector<std::string> EntriesOf(const std::string& directory) {
   std::vector<std::string> names;
@@ -124,7 +44,7 @@ class CaseInsensitiveTest : public ::testing::Test {
   void SetUp() override {
     if (!m_mount.Usable()) GTEST_SKIP() << "exFAT cannot be mounted here: " << m_mount.Problem();
   }
-  ExfatMount m_mount;
+  Mount m_mount{Mount::Kind::kExfat};
 };
 
 TEST_F(CaseInsensitiveTest, CaseOnlyChangeGoesThroughAnIntermediateName) {

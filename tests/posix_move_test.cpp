@@ -248,34 +248,5 @@ TEST(PosixLookUpTest, TellsFreeFromTakenFromCannotLook) {
   EXPECT_EQ(handle->Identity(), PosixFileSystem().OpenDirectory(dir.Path())->Identity());
 }
 
-TEST(PosixNameLimitTest, FollowsTheMountTypeNotOnlyFpathconf) {
-  constexpr auto kNone = NameLimit::kNoLimit;
-  const struct {
-    const char* type;
-    long pathconf;
-    std::size_t maxBytes;
-    std::size_t maxUnits;
-  } cases[] = {
-      {"ext4", 255, 255, kNone},        {"tmpfs", 255, 255, kNone},
-      {"vfat", 1530, kNone, 255},       {"exfat", 255, kNone, 255},
-      {"ntfs3", 255, kNone, 255},       {"fuseblk.ntfs-3g", 255, kNone, 255},
-      {"fuse.exfat", 255, kNone, 255},  {"fuse.sshfs", 255, 255, kNone},
-      {"fuse.bindfs", 255, 255, kNone}, {"fuse", 1024, 1024, 255},
-      {"fuseblk", 255, 255, 255},       {"", 0, 255, 255},
-  };
-  for (const auto& c : cases) {
-    const NameLimit limit = NameLimitForMount(c.type, c.pathconf);
-    EXPECT_EQ(limit.maxBytes, c.maxBytes) << c.type;
-    EXPECT_EQ(limit.maxUnits, c.maxUnits) << c.type;
-  }
-  const std::string mountinfo =
-      "22 1 0:21 / /proc rw,nosuid - proc proc rw\n"
-      "45 27 7:0 / /tmp/a\\040b rw,relatime shared:5 - fuse.sshfs host:/x rw,user_id=0\n"
-      "46 27 8:1 / /data rw master:1 - ext4 /dev/sda1 rw\n";
-  EXPECT_EQ(MountTypeOf(mountinfo, 45), "fuse.sshfs");
-  EXPECT_EQ(MountTypeOf(mountinfo, 46), "ext4");
-  EXPECT_EQ(MountTypeOf(mountinfo, 4), "");
-}
-
 }  // namespace
 }  // namespace quillon::testing

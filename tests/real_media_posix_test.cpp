@@ -1,0 +1,125 @@
+// The POSIX port on real file systems mounted for the test: the name limit
+// an exFAT or NTFS volume really has, and moves that never replace a file
+// even where the file system ignores RENAME_NOREPLACE. Each test skips, with
+// the reason, where this machine does not allow mounting.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "core/quillon_dlg.h"
+#include "resources/strings.h"
+#include "shell/posix_file_system.h"
+#include "tests/mount_fixtures.h"
+#include "tests/property_plan.h"
+#include "tests/test_support.h"
+
+namespace quillon::testing {
+namespace {
+
+void WriteFile(const std::string& path, const std::string& content) {
+  std::ofstream(path, std::ios::binary) << content;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// exFAT and NTFS hold 255 UTF-16 units, so a Japanese name of three bytes a
+// character may be far longer than 255 bytes. exfat-fuse and ntfs-3g mount
+// without saying what they serve; the limit must still be the medium's. ext4
+// counts bytes.
+TEST(RealMediaNameLimit, EachVolumeTakesTheNamesItHolds) {
+  constexpr auto kNone = NameLimit::kNoLimit;
+  const struct {
+    Mount::Kind kind;
+    const char* what;
+    std::size_t maxBytes, maxUnits;
+  } media[] = {{Mount::Kind::kExfat, "exFAT (exfat-fuse on a loop device)", kNone, 255},
+               {Mount::Kind::kNtfs, "NTFS (ntfs-3g on an image file)", kNone, 255},
+               {Mount::Kind::kExt4, "ext4 (the kernel's, on a loop device)", 255, kNone}};
+  std::string skipped;
+  for (const auto& medium : media) {
+    Mount mount(medium.kind);
+    if (!mount.Usable()) {
+      skipped += std::string(medium.what) + ": " + mount.Problem() + "; ";
+      continue;
+    }
+    const std::string dir = mount.NewDirectory();
+    PosixFileSystem fs;
+    const NameLimit limit = fs.OpenDirectory(DecodeName(dir))->GetNameLimit();
+    EXPECT_EQ(limit.maxBytes, medium.maxBytes) << medium.what;
+    EXPECT_EQ(limit.maxUnits, medium.maxUnits) << medium.what;
+    // Names of 写 (three bytes each) and ".jpg".
+    for (const std::size_t characters : {80, 100, 251, 252}) {
+      const bool fits = characters * 3 + 4 <= medium.maxBytes && characters + 4 <= medium.maxUnits;
+      const std::u16string stem(characters, u'写');
+      const std::string where = std::string(medium.what) + ", " + std::to_string(characters);
+      WriteFile(dir + "/a.jpg", "photo");
+      FakeDialog dialog;
+      CQuillonDlg dlg(fs, dialog);
+      dlg.OnFilesDropped({DecodeName(dir + "/a.jpg")});
+      dlg.m_newNames = {stem};
+      EXPECT_EQ(dlg.ValidateNewNames(), fits) << where;
+      EXPECT_EQ(dialog.Column(kResultColumn),
+                std::vector<std::u16string>{fits ? u"" : str::kVerdictUnusable})
+          << where;
+      if (!fits) continue;
+      const std::u16string target = stem + u".jpg";
+      EXPECT_TRUE(dlg.RunRenames({u"a.jpg"}, {target}, &dlg.m_currentNames)) << where;
+      const std::string bytes = dir + "/" + *EncodeName(target);
+      EXPECT_EQ(ReadFile(bytes), "photo") << where;
+      std::filesystem::remove(bytes);
+    }
+  }
+  if (!skipped.empty()) GTEST_SKIP() << skipped;
+}
+
+class FlagIgnoringTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!m_mount.Usable())
+      GTEST_SKIP() << "cannot mount the test file system: " << m_mount.Problem();
+  }
+  Mount m_mount{Mount::Kind::kFlagIgnoring};
+};
+
+// Another client saves "b.txt" on the server while our move of "a.txt" onto
+// that name is on its way: a rename that drops RENAME_NOREPLACE would
+// replace that file.
+TEST_F(FlagIgnoringTest, FileArrivingUnderTheTargetNameIsNeverReplaced) {
+  const struct {
+    const char* what;
+    PosixMoveOptions options;
+  } cases[] = {{"any way of moving", {}},
+               {"without hard links", {.pretendHardLinksUnsupported = true}}};
+  for (const auto& c : cases) {
+    const std::string dir = m_mount.NewDirectory();
+    const std::string backing = m_mount.Backing() + dir.substr(m_mount.MountPoint().size());
+    WriteFile(dir + "/a.txt", "ours");
+    WriteFile(backing + "/.late-b.txt", "theirs");
+    PosixFileSystem fs(c.options);
+    EXPECT_EQ(fs.OpenDirectory(DecodeName(dir))->Move(u"a.txt", u"b.txt"), MoveResult::kFailed)
+        << c.what;
+    EXPECT_EQ(ReadFile(backing + "/b.txt"), "theirs") << c.what;
+    EXPECT_EQ(ReadFile(backing + "/a.txt"), "ours") << c.what;
+  }
+}
+
+TEST_F(FlagIgnoringTest, RandomPlansNeverLoseOrOverwriteAFile) {
+  PosixFileSystem posix;
+  PropertyStats stats;
+  const int seeds = PropertySeeds(20);
+  for (int seed = 1; seed <= seeds && !HasFailure(); ++seed) {
+    RandomPlan plan(static_cast<std::uint32_t>(seed), m_mount.NewDirectory(), 12, true);
+    plan.Check(posix, &stats);
+    if (HasFailure()) ADD_FAILURE() << "first failing seed " << seed;
+  }
+}
+
+}  // namespace
+}  // namespace quillon::testing
