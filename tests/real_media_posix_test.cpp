@@ -3,6 +3,7 @@
 // even where the file system ignores RENAME_NOREPLACE. Each test skips, with
 // the reason, where this machine does not allow mounting.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -119,6 +120,89 @@ TEST_F(FlagIgnoringTest, RandomPlansNeverLoseOrOverwriteAFile) {
     plan.Check(posix, &stats);
     if (HasFailure()) ADD_FAILURE() << "first failing seed " << seed;
   }
+}
+
+// Undo acts on the very directory that was executed, however its file system
+// numbers directories: ext4 hands a freed node number straight to the next
+// new directory, and exfat-fuse numbers a directory anew once the kernel has
+// forgotten it.
+class RealMediaUndo {
+ public:
+  // Lists a1.txt and b1.txt in `dir` and executes a1 > b1, b1 > c1.
+  explicit RealMediaUndo(const std::string& dir) : m_dir(dir), m_dlg(m_fs, m_dialog) {
+    std::vector<std::u16string> paths;
+    for (const char* name : {"a1.txt", "b1.txt"}) {
+      WriteFile(dir + "/" + name, name);
+      paths.push_back(DecodeName(dir + "/" + name));
+    }
+    m_dlg.OnFilesDropped(paths);
+    m_dlg.m_newNames = {u"b1", u"c1"};
+    m_dlg.OnExecute();
+    m_dialog.messages.clear();
+  }
+  bool Undo() { return m_dlg.OnUndo(); }
+  const std::vector<std::u16string>& Messages() const { return m_dialog.messages; }
+
+ private:
+  std::string m_dir;
+  PosixFileSystem m_fs;
+  FakeDialog m_dialog;
+  CQuillonDlg m_dlg;
+};
+
+TEST(RealMediaUndo, AnotherDirectoryMadeAtTheSamePathIsNotTouched) {
+  Mount mount(Mount::Kind::kExt4);
+  if (!mount.Usable()) GTEST_SKIP() << "ext4 cannot be mounted here: " << mount.Problem();
+  // Below a parent of its own, so that ext4 places a new directory beside
+  // its siblings, at the lowest free node number.
+  const std::string parent = mount.NewDirectory();
+  const std::string dir = parent + "/photos";
+  std::filesystem::create_directory(dir);
+  RealMediaUndo run(dir);
+  // The executed files go elsewhere, the directory goes, and a new one with
+  // files of the same names takes its place, and its node number.
+  const auto node = [](const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+  };
+  const auto executedNode = node(dir);
+  const std::string aside = parent + "/aside";
+  std::filesystem::create_directory(aside);
+  for (const char* name : {"b1.txt", "c1.txt"})
+    std::filesystem::rename(dir + "/" + name, aside + "/" + name);
+  std::filesystem::remove(dir);
+  std::filesystem::create_directory(dir);
+  for (const char* name : {"b1.txt", "c1.txt"}) WriteFile(dir + "/" + name, "other");
+  EXPECT_EQ(node(dir), executedNode) << "ext4 no longer hands the node number back at once";
+  EXPECT_FALSE(run.Undo());
+  EXPECT_EQ(run.Messages(), std::vector<std::u16string>{str::kDirectoryChanged});
+  EXPECT_EQ(ReadFile(dir + "/b1.txt"), "other");
+  EXPECT_EQ(ReadFile(dir + "/c1.txt"), "other");
+  EXPECT_FALSE(std::filesystem::exists(dir + "/a1.txt"));
+}
+
+TEST(RealMediaUndo, ADirectoryTheKernelForgotAndReadAgainIsTheSame) {
+  Mount mount(Mount::Kind::kExfat);
+  if (!mount.Usable()) GTEST_SKIP() << "exFAT cannot be mounted here: " << mount.Problem();
+  const std::string dir = mount.NewDirectory();
+  RealMediaUndo run(dir);
+  // What memory pressure does at any moment: the kernel forgets the
+  // directory's node, and exfat-fuse numbers it anew when it is read again,
+  // once its daemon has heard that the kernel forgot.
+  const auto node = [&dir] {
+    struct stat st;
+    return ::stat(dir.c_str(), &st) == 0 ? st.st_ino : 0;
+  };
+  const auto executedNode = node();
+  // A name looked up a moment ago survives one pass of the shrinker.
+  for (int attempt = 0; attempt < 50 && node() == executedNode; ++attempt)
+    if (!Shell("sync && for pass in 1 2 3; do echo 2 > /proc/sys/vm/drop_caches; done"))
+      GTEST_SKIP() << "the kernel's caches cannot be dropped here";
+  ASSERT_NE(node(), executedNode) << "the directory kept its node number";
+  EXPECT_TRUE(run.Undo());
+  EXPECT_EQ(run.Messages(), std::vector<std::u16string>{str::kRestored});
+  EXPECT_EQ(ReadFile(dir + "/a1.txt"), "a1.txt");
+  EXPECT_EQ(ReadFile(dir + "/b1.txt"), "b1.txt");
 }
 
 }  // namespace
