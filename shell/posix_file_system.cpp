@@ -50,11 +50,13 @@ class PosixDirectory : public DirectoryHandle {
     const auto from = EncodeName(oldName);
     const auto to = EncodeName(newName);
     if (!from || !to) return MoveResult::kFailed;
+    m_leftBehind.clear();
     const int error = MoveNoReplace(*from, *to);
     if (error == 0) {
       NoteMoved(*from, *to);
       return MoveResult::kMoved;
     }
+    if (!m_leftBehind.empty()) return LeftBehind(nameNow);
     if (error == EEXIST && IsCaseAlias(oldName, newName, *to))
       return MoveThroughIntermediate(*from, *to, nameNow);
     return Classify(error);
@@ -189,7 +191,7 @@ class PosixDirectory : public DirectoryHandle {
     const Ownership origin = Owner(from, source);
     if (target == Ownership::kOurs && origin == Ownership::kOurs) {
       // Two names of our file: it keeps the old one only, as on any failure.
-      UnlinkAt(to);
+      if (UnlinkAt(to) != 0) m_leftBehind = to;
       return EEXIST;
     }
     // Another file took the old name: ours now bears only the new one, so
@@ -199,10 +201,12 @@ class PosixDirectory : public DirectoryHandle {
   }
 
   // The old name could not be removed: the new link goes again, but only
-  // while both names still lead to our file.
+  // while both names still lead to our file. Where it cannot go either (the
+  // directory turned read-only), the file has both names, and says so.
   void RemoveOwnLink(const std::string& from, const std::string& to, const struct stat& source) {
-    if (Owner(to, source) == Ownership::kOurs && Owner(from, source) == Ownership::kOurs)
-      UnlinkAt(to);
+    if (Owner(to, source) == Ownership::kOurs && Owner(from, source) == Ownership::kOurs &&
+        UnlinkAt(to) != 0)
+      m_leftBehind = to;
   }
 
   enum class Ownership { kOurs, kTheirs, kUnknown };
@@ -234,7 +238,10 @@ class PosixDirectory : public DirectoryHandle {
     ::close(fd);
     // Without knowing our placeholder we cannot tell it from a file someone
     // put there meanwhile: better an empty file left behind than theirs gone.
-    if (!known) return EIO;
+    if (!known) {
+      m_leftBehind = to;
+      return EIO;
+    }
     if (!IsOurPlaceholder(to, placeholder)) return EEXIST;
     const int error = RenameAt(from, to, 0);
     if (error == 0) return 0;
@@ -249,7 +256,13 @@ class PosixDirectory : public DirectoryHandle {
   }
 
   void RemoveIfPlaceholder(const std::string& name, const struct stat& placeholder) {
-    if (IsOurPlaceholder(name, placeholder)) UnlinkAt(name);
+    if (IsOurPlaceholder(name, placeholder) && UnlinkAt(name) != 0) m_leftBehind = name;
+  }
+
+  // The answer for a move that left an entry of its own beside the file.
+  MoveResult LeftBehind(std::u16string* nameNow) {
+    if (nameNow != nullptr) *nameNow = DecodeName(m_leftBehind);
+    return MoveResult::kLeftBehind;
   }
 
   static bool SameFile(const struct stat& a, const struct stat& b) {
@@ -338,11 +351,19 @@ class PosixDirectory : public DirectoryHandle {
                     ++m_intermediateCounter);
       middle = buffer;
       error = MoveNoReplace(from, middle);
+      if (!m_leftBehind.empty()) return LeftBehind(nameNow);
     }
     if (error != 0) return Classify(error);
     error = MoveNoReplace(middle, to);
     if (error != 0) {
-      if (MoveNoReplace(middle, from) == 0) return Classify(error);
+      // Back to the old spelling; what the failed step left under the new
+      // one stays reported.
+      std::string leftUnderNew = std::move(m_leftBehind);
+      m_leftBehind.clear();
+      if (MoveNoReplace(middle, from) == 0 && m_leftBehind.empty()) {
+        m_leftBehind = std::move(leftUnderNew);
+        return m_leftBehind.empty() ? Classify(error) : LeftBehind(nameNow);
+      }
       // Another program saved a file under the old spelling between the two
       // steps, or the volume turned read-only: the file is left under the
       // intermediate name, and whoever keeps track of it must know that name,
@@ -386,6 +407,9 @@ class PosixDirectory : public DirectoryHandle {
   PosixMoveOptions m_options;
   PosixCallSeam m_seam;
   unsigned m_intermediateCounter = 0;
+  // The entry the last move left beside the file, if any: a second link, or
+  // the empty file that reserved the new name.
+  std::string m_leftBehind;
   std::optional<bool> m_fuse;
   std::optional<std::unordered_set<std::string>> m_spellings;  // exact entry names
   TerminateSignalGuard m_signalGuard;

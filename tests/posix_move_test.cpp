@@ -12,6 +12,8 @@
 #include <functional>
 #include <string>
 
+#include "core/quillon_dlg.h"
+#include "resources/strings.h"
 #include "shell/posix_file_system.h"
 #include "shell/posix_signal_guard.h"
 #include "tests/test_support.h"
@@ -235,6 +237,91 @@ TEST(PosixLinkMoveTest, FailedCheckAfterLinkingLeavesOneNameAndTellsTheTruth) {
       EXPECT_EQ(dir.Read(name), content) << c.what;
     }
     EXPECT_EQ(dir.Entries(), names) << c.what;
+  }
+}
+
+// The directory turns read-only in the middle of a two-step move: the first
+// step is taken back where it can be; where it cannot, the answer names the
+// entry left beside the file, and so does the row.
+TEST(PosixTwoStepMoveTest, AStepThatCannotBeTakenBackIsReported) {
+  struct Case {
+    const char* what;
+    PosixMoveOptions options;
+    PosixCall turnsReadOnlyAt;  // this call and every change after it fail
+    bool onlyOnce;              // ... or only this call, once
+    MoveResult result;
+    std::vector<std::pair<std::string, std::string>> entries;  // name, content
+  };
+  const PosixMoveOptions byLink{.pretendNoReplaceUnsupported = true};
+  const PosixMoveOptions byPlaceholder{.pretendNoReplaceUnsupported = true,
+                                       .pretendHardLinksUnsupported = true};
+  const Case cases[] = {
+      {"link, the old name cannot go, the new one can",
+       byLink,
+       PosixCall::kUnlink,
+       true,
+       MoveResult::kFailed,
+       {{"a.jpg", "a.jpg"}}},
+      {"link, neither name can go",
+       byLink,
+       PosixCall::kUnlink,
+       false,
+       MoveResult::kLeftBehind,
+       {{"a.jpg", "a.jpg"}, {"b.jpg", "a.jpg"}}},
+      {"placeholder, the rename fails, the placeholder goes",
+       byPlaceholder,
+       PosixCall::kRename,
+       true,
+       MoveResult::kFailed,
+       {{"a.jpg", "a.jpg"}}},
+      {"placeholder, neither the rename nor its removal",
+       byPlaceholder,
+       PosixCall::kRename,
+       false,
+       MoveResult::kLeftBehind,
+       {{"a.jpg", "a.jpg"}, {"b.jpg", ""}}},
+  };
+  for (const Case& c : cases) {
+    for (const bool throughEngine : {false, true}) {
+      TempDir dir;
+      dir.Write("a.jpg");
+      bool readOnly = false;
+      bool turned = false;
+      PosixFileSystem fs(c.options, [&](PosixCall call, const std::string&, const std::string&) {
+        if (call == PosixCall::kStat) return 0;
+        if (call == c.turnsReadOnlyAt && !turned) {
+          turned = true;
+          if (c.onlyOnce) return EROFS;
+          readOnly = true;
+        }
+        return readOnly ? EROFS : 0;
+      });
+      if (throughEngine) {
+        FakeDialog dialog;
+        CQuillonDlg dlg(fs, dialog);
+        dlg.m_directory = dir.Path();
+        dialog.SetRows(dlg.m_directory, {u"a.jpg"});
+        EXPECT_FALSE(dlg.RunRenames({u"a.jpg"}, {u"b.jpg"}, &dlg.m_currentNames)) << c.what;
+        EXPECT_EQ(dlg.m_currentNames, std::vector<std::u16string>{u"a.jpg"}) << c.what;
+        std::u16string text = std::u16string(str::kFailurePrefix) + str::kCannotRename;
+        if (c.result == MoveResult::kLeftBehind)
+          text += std::u16string(u"b.jpg") + str::kNameAlsoLeft;
+        EXPECT_EQ(dialog.Column(kResultColumn), std::vector<std::u16string>{text}) << c.what;
+      } else {
+        std::u16string nameNow;
+        EXPECT_EQ(fs.OpenDirectory(dir.Path())->Move(u"a.jpg", u"b.jpg", &nameNow), c.result)
+            << c.what;
+        if (c.result == MoveResult::kLeftBehind) {
+          EXPECT_EQ(nameNow, u"b.jpg") << c.what;
+        }
+      }
+      std::vector<std::string> names;
+      for (const auto& [name, content] : c.entries) {
+        names.push_back(name);
+        EXPECT_EQ(dir.Read(name), content) << c.what;
+      }
+      EXPECT_EQ(dir.Entries(), names) << c.what;
+    }
   }
 }
 
