@@ -109,6 +109,13 @@ class DirectoryHandle {
     return Move(oldName, newName, nullptr);
   }
 
+  // A change of letter case only that Move reported done may not have
+  // taken where the file system keeps a spelling of its own; checking each
+  // at once would cost a listing of the whole directory per file. Appends
+  // the new names, among those moves since the last call, that no entry
+  // bears exactly: the file still bears its old spelling.
+  virtual void ConfirmSpellings(std::vector<std::u16string>* notTaken) { (void)notTaken; }
+
   virtual NameLimit GetNameLimit() = 0;
 
   // nullopt when the file system cannot say.

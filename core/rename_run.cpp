@@ -1,6 +1,7 @@
 #include "core/rename_run.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "core/collation.h"
 #include "core/name_codec.h"
@@ -58,6 +59,7 @@ bool RenameRun::Run(std::vector<std::u16string>* currentNames) {
   SweepDirect();
   if (!m_rows.empty()) FailRowsWaitingForStuckFiles();
   if (!m_rows.empty()) RenameViaTemporary();
+  ConfirmCaseChanges();
   RecordCurrentNames();
   return m_succeeded;
 }
@@ -260,6 +262,23 @@ void RenameRun::Succeed(Row row) {
   m_dialog.SetCellText(row, kResultColumn, str::kResultOk);
   m_renamed[row] = true;
   m_dialog.SetProgress(++m_rowsDone);
+}
+
+void RenameRun::ConfirmCaseChanges() {
+  std::vector<std::u16string> notTaken;
+  m_directory.ConfirmSpellings(&notTaken);
+  if (notTaken.empty()) return;
+  const std::unordered_set<std::u16string_view> kept(notTaken.begin(), notTaken.end());
+  for (std::size_t row = 0; row < m_sources.size(); ++row) {
+    if (!m_renamed[row] || OldId(static_cast<Row>(row)) != NewId(static_cast<Row>(row)) ||
+        kept.count(m_targets[row]) == 0)
+      continue;
+    // The file is still found under its old spelling.
+    m_renamed[row] = false;
+    m_succeeded = false;
+    m_dialog.SetCellText(static_cast<int>(row), kResultColumn,
+                         std::u16string(str::kFailurePrefix) + str::kCannotRename);
+  }
 }
 
 RenameRun::Row RenameRun::FirstFailedRow() const {

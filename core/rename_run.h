@@ -80,6 +80,8 @@ class RenameRun {
   void Succeed(Row row);
   void Fail(Row row, std::u16string_view message);
   void RemoveDoneRows();
+  // Case-only changes the file system did not keep after all fail.
+  void ConfirmCaseChanges();
   // Writes the name each row's file bears into *m_currentNames. Done once,
   // at the end, so that the run never holds a copy of every name besides
   // its own state.

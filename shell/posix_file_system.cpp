@@ -62,6 +62,21 @@ class PosixDirectory : public DirectoryHandle {
     return Classify(error);
   }
 
+  // Some file systems keep a spelling of their own for some names (vfat
+  // with shortname=lower shows an upper-case 8.3 name in lower case): then
+  // the case did not change, which is no success; the file is still found
+  // under its old name, since the file system ignores case. One listing
+  // checks every change made since the last call.
+  void ConfirmSpellings(std::vector<std::u16string>* notTaken) override {
+    if (m_unconfirmed.empty()) return;
+    std::unordered_set<std::string> pending(m_unconfirmed.begin(), m_unconfirmed.end());
+    m_unconfirmed.clear();
+    ReadEntries([&pending](const char* entry) { pending.erase(entry); });
+    for (const std::string& name : pending) notTaken->push_back(DecodeName(name));
+    // What the file system made of those names is no longer known.
+    if (!pending.empty()) m_spellings.reset();
+  }
+
   NameLimit GetNameLimit() override {
     errno = 0;
     const long max = ::fpathconf(m_fd, _PC_NAME_MAX);
@@ -132,20 +147,26 @@ class PosixDirectory : public DirectoryHandle {
 
   // Moves `from` to `to` without ever replacing an entry. Returns 0 or the
   // errno of the failure; on failure both names are as they were.
+  //
+  // What the file system refuses is remembered for the handle, so that a
+  // run asks once, not once per file.
   int MoveNoReplace(const std::string& from, const std::string& to) {
-    if (!m_options.pretendNoReplaceUnsupported && NoReplaceTrusted()) {
+    if (!m_options.pretendNoReplaceUnsupported && !m_noReplaceRefused && NoReplaceTrusted()) {
       const int error = RenameAt(from, to, RENAME_NOREPLACE);
       // Only these say the flag itself is not understood; anything else is
       // the answer about this move.
       if (error != EINVAL && error != ENOSYS && error != EOPNOTSUPP) return error;
+      m_noReplaceRefused = true;
     }
     struct stat source;
     if (const int error = StatAt(from, &source)) return error;
     // A directory can neither be hard-linked nor renamed over a file.
     if (S_ISDIR(source.st_mode)) return EOPNOTSUPP;
-    if (!m_options.pretendHardLinksUnsupported) {
+    if (!m_options.pretendHardLinksUnsupported && !m_linksRefused) {
       const int error = MoveByLink(from, to, source);
+      // Too many links is this file's matter; the others the file system's.
       if (error != EPERM && error != EOPNOTSUPP && error != ENOSYS && error != EMLINK) return error;
+      m_linksRefused = error != EMLINK;
     }
     return MoveOverPlaceholder(from, to);
   }
@@ -372,24 +393,11 @@ class PosixDirectory : public DirectoryHandle {
       if (nameNow != nullptr) *nameNow = DecodeName(middle);
       return MoveResult::kStranded;
     }
-    if (HasExactEntry(to)) {
-      NoteMoved(from, to);
-      return MoveResult::kMoved;
-    }
-    m_spellings.reset();
-    return MoveResult::kFailed;
-  }
-
-  // Some file systems keep a spelling of their own for some names (vfat
-  // with shortname=lower shows an upper-case 8.3 name in lower case): then
-  // the case did not change, which is no success; the file is still found
-  // under its old name, since the file system ignores case. Every change is
-  // checked against the directory as it is now, since no earlier answer
-  // says anything about the next name.
-  bool HasExactEntry(const std::string& name) {
-    bool found = false;
-    ReadEntries([&](const char* entry) { found = found || name == entry; });
-    return found;
+    // Whether the new spelling took is known only from a listing: one at
+    // the end of the run tells for every such change at once.
+    NoteMoved(from, to);
+    m_unconfirmed.push_back(to);
+    return MoveResult::kMoved;
   }
 
   // "In use" exists only where a Windows program can hold a file open
@@ -411,7 +419,11 @@ class PosixDirectory : public DirectoryHandle {
   // the empty file that reserved the new name.
   std::string m_leftBehind;
   std::optional<bool> m_fuse;
+  bool m_noReplaceRefused = false;
+  bool m_linksRefused = false;
   std::optional<std::unordered_set<std::string>> m_spellings;  // exact entry names
+  // Case-only changes made through an intermediate name, not yet checked.
+  std::vector<std::string> m_unconfirmed;
   TerminateSignalGuard m_signalGuard;
 };
 

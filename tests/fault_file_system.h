@@ -76,6 +76,9 @@ class FaultFileSystem : public FileSystem {
       if (m_owner.lookupsFail) return NameState::kUnknown;
       return m_inner->LookUpName(name);
     }
+    void ConfirmSpellings(std::vector<std::u16string>* notTaken) override {
+      m_inner->ConfirmSpellings(notTaken);
+    }
     NameLimit GetNameLimit() override {
       return m_owner.nameLimit ? *m_owner.nameLimit : m_inner->GetNameLimit();
     }
