@@ -295,6 +295,8 @@ TEST_F(CaseInsensitiveTest, RandomPlansNeverLoseOrOverwriteAFile) {
   for (int seed = 1; seed <= seeds && !HasFailure(); ++seed) {
     const std::string dir = m_mount.NewDirectory();
     RandomPlan plan(static_cast<std::uint32_t>(seed), dir, 12);
+    // exfat-fuse numbers a directory anew once the kernel forgets it.
+    if (seed % 4 == 0) plan.SetMeanwhile(RandomPlan::Meanwhile::kCachesDropped);
     plan.Check(posix, &stats);
     std::filesystem::remove_all(dir);  // the image is small
     if (HasFailure()) ADD_FAILURE() << "first failing seed " << seed;

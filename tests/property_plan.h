@@ -54,6 +54,18 @@ class RandomPlan {
     Generate(maxRows, caseTwins);
   }
 
+  // What befalls the directory between the run and undo.
+  enum class Meanwhile {
+    kNothing,
+    // The kernel forgets the directory and reads it again, as under memory
+    // pressure (needs root; otherwise nothing happens).
+    kCachesDropped,
+    // Another directory with files of the same names takes its place: undo
+    // must refuse and touch nothing, and work once the directory is back.
+    kReplaced,
+  };
+  void SetMeanwhile(Meanwhile meanwhile) { m_meanwhile = meanwhile; }
+
   // Runs the plan, then undoes it, checking everything on the way. A fault
   // of the caller's own (the directory turning read-only) counts as one, and
   // `faultEnds` ends it before undo.
@@ -79,6 +91,8 @@ class RandomPlan {
 
     const bool succeeded = dlg.RunRenames(sources, targets, &dlg.m_currentNames);
     dlg.m_executed = true;
+    // What an execution records of the directory it ran in.
+    dlg.m_executedDirectory = inner.OpenDirectory(dlg.m_directory)->Identity();
     // What the check before an execution notes: the twin was there all along.
     if (!m_unlistedTwin.empty()) dlg.m_executedTwins = {DecodeName(m_unlistedTwin)};
 
@@ -138,6 +152,11 @@ class RandomPlan {
     fs.failTo.clear();
     fs.failCalls.clear();
     if (faultEnds) faultEnds();
+    if (m_meanwhile == Meanwhile::kCachesDropped)
+      (void)std::system(
+          "sync && for pass in 1 2 3; do echo 2 > /proc/sys/vm/drop_caches; done"
+          " 2>/dev/null");
+    if (m_meanwhile == Meanwhile::kReplaced) ExpectUndoRefusedInAReplacedDirectory(dlg, dialog, fs);
     // Undo brings every file back under its own name.
     EXPECT_TRUE(dlg.OnUndo()) << Describe(0);
     EXPECT_FALSE(dlg.m_executed);
@@ -152,6 +171,22 @@ class RandomPlan {
   }
 
  private:
+  void ExpectUndoRefusedInAReplacedDirectory(CQuillonDlg& dlg, FakeDialog& dialog,
+                                             FaultFileSystem& fs) {
+    const std::string executed = m_directory + ".executed";
+    std::filesystem::rename(m_directory, executed);
+    std::filesystem::create_directory(m_directory);
+    for (const auto& name : dlg.m_currentNames)
+      std::ofstream(Path(*EncodeName(name)), std::ios::binary) << "other";
+    const std::size_t moves = fs.moves.size();
+    EXPECT_FALSE(dlg.OnUndo()) << Describe(0);
+    EXPECT_EQ(dialog.messages.back(), str::kDirectoryChanged) << Describe(0);
+    EXPECT_EQ(fs.moves.size(), moves) << Describe(0);
+    EXPECT_EQ(Contents(), std::set<std::string>{"other"}) << Describe(0);
+    std::filesystem::remove_all(m_directory);
+    std::filesystem::rename(executed, m_directory);
+  }
+
   std::uint32_t Next(std::uint32_t bound) { return static_cast<std::uint32_t>(m_rng() % bound); }
 
   static std::string Lower(std::string text) {
@@ -275,6 +310,7 @@ class RandomPlan {
   std::vector<std::string> m_targets;
   bool m_hasTwins = false;
   std::string m_unlistedTwin;
+  Meanwhile m_meanwhile = Meanwhile::kNothing;
 };
 
 }  // namespace quillon::testing

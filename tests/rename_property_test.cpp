@@ -20,7 +20,8 @@ namespace {
 // changes of the run: every later rename, link and removal fails with EROFS,
 // in the middle of whatever move is under way, until undo.
 void RunSeeds(int seeds, int maxRows, PosixMoveOptions options, const char* label,
-              bool caseTwins = false, bool readOnly = false) {
+              bool caseTwins = false, bool readOnly = false,
+              RandomPlan::Meanwhile meanwhile = RandomPlan::Meanwhile::kNothing) {
   PropertyStats stats;
   for (int seed = 1; seed <= seeds; ++seed) {
     bool faultOn = readOnly;
@@ -33,6 +34,7 @@ void RunSeeds(int seeds, int maxRows, PosixMoveOptions options, const char* labe
     });
     TempDir dir;
     RandomPlan plan(static_cast<std::uint32_t>(seed), dir.Bytes(), maxRows, caseTwins);
+    plan.SetMeanwhile(meanwhile);
     plan.Check(posix, &stats, readOnly ? std::function<void()>([&] { faultOn = false; }) : nullptr);
     if (::testing::Test::HasFailure()) {
       ADD_FAILURE() << label << ": first failing seed " << seed;
@@ -61,6 +63,11 @@ TEST(RenameProperty, FilesNamedAlikeButForCaseAreNeverConfused) {
 TEST(RenameProperty, PlansHoldWithTheFallbackMoves) {
   RunSeeds(PropertySeeds(40), 20, {true, false}, "hard-link moves");
   RunSeeds(PropertySeeds(40), 20, {true, true}, "placeholder moves");
+}
+
+TEST(RenameProperty, UndoNeverActsOnADirectoryPutInTheExecutedOnesPlace) {
+  RunSeeds(PropertySeeds(60), 12, {}, "directory replaced before undo", true, false,
+           RandomPlan::Meanwhile::kReplaced);
 }
 
 TEST(RenameProperty, ADirectoryTurningReadOnlyMidRunLosesNothingAndSaysWhere) {
