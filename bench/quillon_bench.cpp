@@ -1,7 +1,7 @@
 // Measures the logic against floors taken in the same run, on tmpfs, and
 // prints each result as a ratio to its floor next to its target.
 //
-//   build/bench/quillon_bench [--quick | --huge] [--pairs N] [--dir DIR]
+//   build/bench/quillon_bench [--quick | --huge | --media] [--pairs N] [--dir DIR]
 //
 // DIR defaults to /dev/shm (tmpfs on Debian); every file is made in a fresh
 // directory below it and removed afterwards. --quick uses 10 000 files
@@ -10,6 +10,8 @@
 // meet the same moments of a shared machine, and reports the median of the
 // per-pair ratios with their spread; OVER marks a median above its target.
 // A line takes at least N pairs (5 by default), more where the work is short.
+// The last lines run on exFAT and NTFS images below DIR, mounted through FUSE
+// (where this machine allows it; --media runs only those).
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
@@ -18,6 +20,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -32,6 +35,7 @@
 #include "core/name_codec.h"
 #include "core/quillon_dlg.h"
 #include "shell/posix_file_system.h"
+#include "tests/mount_fixtures.h"
 
 namespace quillon::bench {
 namespace {
@@ -99,8 +103,9 @@ double Median(std::vector<double> values) {
 constexpr double kMinFloorSeconds = 1.5;
 constexpr int kMostPairs = 40;
 
-void Compare(const Settings& settings, const char* what, const Side& floor, const Side& ours,
-             double target) {
+// Returns the median ratio.
+double Compare(const Settings& settings, const char* what, const Side& floor, const Side& ours,
+               double target) {
   std::vector<double> floors;
   std::vector<double> times;
   std::vector<double> ratios;
@@ -121,6 +126,7 @@ void Compare(const Settings& settings, const char* what, const Side& floor, cons
       what, Median(floors) * 1e3, Median(times) * 1e3, ratio, *low, *high, ratios.size(), target,
       ratio <= target ? "ok" : "OVER");
   std::fflush(stdout);
+  return ratio;
 }
 
 void Nothing() {}
@@ -194,24 +200,25 @@ void BenchPlanCheck(const Settings& settings, std::size_t n) {
                 duplicates.size());
 }
 
-// The engine against bare renameat2 calls in the right order, each on a
-// fresh directory of the same files. `targetOf` gives each index its target
-// index; `floorMoves` lists the byte moves a hand-written program would make.
-void BenchRenames(const Settings& settings, const char* what, std::size_t n,
-                  const std::vector<std::size_t>& targetOf,
-                  const std::vector<std::pair<std::string, std::string>>& floorMoves,
-                  double target) {
+// The engine against bare renameat2 calls in the right order (with
+// `floorFlags`), each on a fresh directory of the same files below `parent`.
+// File i is to be named `targets[i]`; `floorMoves` lists the byte moves a
+// hand-written program would make. Returns the median ratio.
+double BenchRenames(const Settings& settings, const std::string& parent, const char* what,
+                    std::size_t n, const std::vector<std::string>& targetNames,
+                    const std::vector<std::pair<std::string, std::string>>& floorMoves,
+                    double target, unsigned floorFlags = RENAME_NOREPLACE) {
   std::unique_ptr<ScratchDir> dir;
   const auto fill = [&] {
     dir.reset();
-    dir = std::make_unique<ScratchDir>(settings.parent);
+    dir = std::make_unique<ScratchDir>(parent);
     for (std::size_t i = 0; i < n; ++i) dir->Create(SeriesName(i));
   };
   std::vector<std::u16string> sources;
   std::vector<std::u16string> targets;
   for (std::size_t i = 0; i < n; ++i) {
     sources.push_back(DecodeName(SeriesName(i)));
-    targets.push_back(DecodeName(SeriesName(targetOf[i])));
+    targets.push_back(DecodeName(targetNames[i]));
   }
   PosixFileSystem fs;
   NullDialog ui;
@@ -221,7 +228,7 @@ void BenchRenames(const Settings& settings, const char* what, std::size_t n,
   const Side floor{fill, [&] {
                      const int fd = ::open(dir->path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
                      for (const auto& [from, to] : floorMoves)
-                       ::renameat2(fd, from.c_str(), fd, to.c_str(), RENAME_NOREPLACE);
+                       ::renameat2(fd, from.c_str(), fd, to.c_str(), floorFlags);
                      ::close(fd);
                    }};
   const Side ours{[&] {
@@ -229,43 +236,101 @@ void BenchRenames(const Settings& settings, const char* what, std::size_t n,
                     dlg.m_directory = DecodeName(dir->path);
                   },
                   [&] { ok = dlg.RunRenames(sources, targets, &current) && ok; }};
-  char label[96];
+  char label[128];
   std::snprintf(label, sizeof label, "RunRenames, %s, %zu files", what, n);
-  Compare(settings, label, floor, ours, target);
+  const double ratio = Compare(settings, label, floor, ours, target);
   if (!ok) std::printf("  (some renames failed)\n");
+  return ratio;
+}
+
+// i -> i+1, the last file first.
+void ShiftUp(std::size_t n, std::vector<std::string>* targets,
+             std::vector<std::pair<std::string, std::string>>* moves) {
+  for (std::size_t i = 0; i < n; ++i) targets->push_back(SeriesName(i + 1));
+  for (std::size_t i = n; i-- > 0;) moves->emplace_back(SeriesName(i), SeriesName(i + 1));
 }
 
 void BenchShift(const Settings& settings, std::size_t n, bool up) {
-  std::vector<std::size_t> targetOf(n);
+  std::vector<std::string> targets;
   std::vector<std::pair<std::string, std::string>> moves;
   if (up) {
-    // i -> i+1, the last file first.
-    for (std::size_t i = 0; i < n; ++i) targetOf[i] = i + 1;
-    for (std::size_t i = n; i-- > 0;) moves.emplace_back(SeriesName(i), SeriesName(i + 1));
+    ShiftUp(n, &targets, &moves);
   } else {
     // Down by one: file 0 first makes room at the top of the series (0 -> n),
     // then every other file takes the name below it, first to last.
-    targetOf[0] = n;
+    targets.push_back(SeriesName(n));
     moves.emplace_back(SeriesName(0), SeriesName(n));
     for (std::size_t i = 1; i < n; ++i) {
-      targetOf[i] = i - 1;
+      targets.push_back(SeriesName(i - 1));
       moves.emplace_back(SeriesName(i), SeriesName(i - 1));
     }
   }
-  BenchRenames(settings, up ? "series shifted up" : "series shifted down", n, targetOf, moves, 1.3);
+  BenchRenames(settings, settings.parent, up ? "series shifted up" : "series shifted down", n,
+               targets, moves, 1.3);
 }
 
 void BenchSwaps(const Settings& settings, std::size_t n) {
-  std::vector<std::size_t> targetOf(n);
+  std::vector<std::string> targets(n);
   std::vector<std::pair<std::string, std::string>> moves;
   for (std::size_t i = 0; i + 1 < n; i += 2) {
-    targetOf[i] = i + 1;
-    targetOf[i + 1] = i;
+    targets[i] = SeriesName(i + 1);
+    targets[i + 1] = SeriesName(i);
     moves.emplace_back(SeriesName(i), "tmp_" + SeriesName(i));
     moves.emplace_back(SeriesName(i + 1), SeriesName(i));
     moves.emplace_back("tmp_" + SeriesName(i), SeriesName(i + 1));
   }
-  BenchRenames(settings, "swapped pairs", n, targetOf, moves, 1.5);
+  if (n % 2 == 1) targets[n - 1] = SeriesName(n - 1);
+  BenchRenames(settings, settings.parent, "swapped pairs", n, targets, moves, 1.5);
+}
+
+// The media photos live on, mounted through FUSE from images below the
+// benchmark's directory: every name changed only in case, and a series
+// shifted up, at two sizes, against plain rename(2) calls in the right order
+// on the same mount. The work per file should not grow with the directory:
+// the ratio at the larger size is held to 1.3 times the ratio at the smaller.
+void BenchMedia(const Settings& settings) {
+  using testing::Mount;
+  const struct {
+    Mount::Kind kind;
+    const char* name;
+  } media[] = {{Mount::Kind::kExfat, "exFAT (exfat-fuse)"}, {Mount::Kind::kNtfs, "NTFS (ntfs-3g)"}};
+  constexpr std::size_t kSizes[] = {2000, 10000};
+  for (const auto& medium : media) {
+    Mount mount(medium.kind, settings.parent, 256);
+    if (!mount.Usable()) {
+      std::printf("%s: skipped, cannot be mounted here (%s)\n", medium.name,
+                  mount.Problem().c_str());
+      continue;
+    }
+    for (const bool caseOnly : {true, false}) {
+      double ratios[2] = {};
+      for (int size = 0; size < 2; ++size) {
+        const std::size_t n = kSizes[size];
+        std::vector<std::string> targets;
+        std::vector<std::pair<std::string, std::string>> moves;
+        if (caseOnly) {
+          for (std::size_t i = 0; i < n; ++i) {
+            std::string upper = SeriesName(i);
+            for (std::size_t k = 0; k < upper.rfind('.'); ++k)
+              upper[k] = static_cast<char>(std::toupper(static_cast<unsigned char>(upper[k])));
+            targets.push_back(upper);
+            moves.emplace_back(SeriesName(i), upper);
+          }
+        } else {
+          ShiftUp(n, &targets, &moves);
+        }
+        char what[96];
+        std::snprintf(what, sizeof what, "%s, %s", medium.name,
+                      caseOnly ? "case of every name" : "series shifted up");
+        ratios[size] = BenchRenames(settings, mount.MountPoint(), what, n, targets, moves, 3.0, 0);
+      }
+      const double growth = ratios[1] / ratios[0];
+      std::printf("%s, %s: ratio at %zu files / ratio at %zu files %.2f  target <= 1.3  %s\n",
+                  medium.name, caseOnly ? "case of every name" : "series shifted up", kSizes[1],
+                  kSizes[0], growth, growth <= 1.3 ? "ok" : "OVER");
+      std::fflush(stdout);
+    }
+  }
 }
 
 // The peak memory of the logic alone for a session with n rows (drop,
@@ -329,6 +394,7 @@ int main(int argc, char** argv) {
   Settings settings;
   std::size_t big = 100000;
   const char* mode = "full";
+  bool mediaOnly = false;
   std::size_t windowRows = 0;
   long windowLimit = 0;
   for (int i = 1; i < argc; ++i) {
@@ -339,6 +405,8 @@ int main(int argc, char** argv) {
     } else if (arg == "--huge") {
       big = 1000000;
       mode = "huge";
+    } else if (arg == "--media") {
+      mediaOnly = true;
     } else if (arg == "--dir" && i + 1 < argc) {
       settings.parent = argv[++i];
     } else if (arg == "--pairs" && i + 1 < argc) {
@@ -357,8 +425,12 @@ int main(int argc, char** argv) {
   }
 
   const long memoryTarget = big > 100000 ? 600 : 100;
-  std::printf("Quillon benchmark in %s (%s, %d pairs per line)\n", settings.parent.c_str(), mode,
-              settings.pairs);
+  std::printf("Quillon benchmark in %s (%s, %d pairs per line)\n", settings.parent.c_str(),
+              mediaOnly ? "media" : mode, settings.pairs);
+  if (mediaOnly) {
+    BenchMedia(settings);
+    return 0;
+  }
 #ifdef QUILLON_BENCH_WINDOW
   BenchWindow(settings, big, memoryTarget);
 #endif
@@ -372,5 +444,6 @@ int main(int argc, char** argv) {
     BenchSwaps(settings, n);
     if (n == big) break;
   }
+  BenchMedia(settings);
   return 0;
 }
