@@ -239,8 +239,8 @@ bool RenameRun::FailAfterMove(Row row, std::u16string_view from) {
   std::u16string nameNow = m_stranded.empty() ? std::u16string(from) : std::move(m_stranded);
   const bool atOldName = nameNow == m_sources[row];
   std::u16string text(str::kCannotRename);
-  if (!atOldName) text += nameNow + str::kStoredUnder;
-  if (!m_leftBehind.empty()) text += m_leftBehind + str::kNameAlsoLeft;
+  if (!atOldName) text.append(nameNow).append(str::kStoredUnder);
+  if (!m_leftBehind.empty()) text.append(m_leftBehind).append(str::kNameAlsoLeft);
   Fail(row, text);
   if (!atOldName) m_leftParked.emplace_back(row, std::move(nameNow));
   m_stranded.clear();
@@ -305,8 +305,9 @@ void RenameRun::RecordCurrentNames() {
 }
 
 void RenameRun::Fail(Row row, std::u16string_view message) {
-  m_dialog.SetCellText(row, kResultColumn,
-                       std::u16string(str::kFailurePrefix) + std::u16string(message));
+  std::u16string text(str::kFailurePrefix);
+  text.append(message);
+  m_dialog.SetCellText(row, kResultColumn, text);
   m_succeeded = false;
   m_dialog.SetProgress(++m_rowsDone);
 }

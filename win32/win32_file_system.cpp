@@ -77,9 +77,12 @@ class Win32Directory : public DirectoryHandle {
   std::optional<DirectoryIdentity> Identity() override {
     BY_HANDLE_FILE_INFORMATION info;
     if (!::GetFileInformationByHandle(m_handle, &info)) return std::nullopt;
-    return DirectoryIdentity{
-        info.dwVolumeSerialNumber,
-        (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+    // NTFS keeps a sequence number in the index's upper bits, so a file
+    // record used again for a new directory gives another index.
+    DirectoryIdentity identity;
+    identity.device = info.dwVolumeSerialNumber;
+    identity.node = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return identity;
   }
 
   MoveResult Move(std::u16string_view oldName, std::u16string_view newName,
