@@ -51,14 +51,21 @@ class PosixDirectory : public DirectoryHandle {
     const auto to = EncodeName(newName);
     if (!from || !to) return MoveResult::kFailed;
     m_leftBehind.clear();
+    // Once the directory has shown that it ignores case, a change of case
+    // only goes through an intermediate name at once: the direct move could
+    // only find the new spelling taken by the file itself.
+    if (m_ignoresCase && IsCaseAlias(oldName, newName, *to))
+      return MoveThroughIntermediate(*from, *to, nameNow);
     const int error = MoveNoReplace(*from, *to);
     if (error == 0) {
       NoteMoved(*from, *to);
       return MoveResult::kMoved;
     }
     if (!m_leftBehind.empty()) return LeftBehind(nameNow);
-    if (error == EEXIST && IsCaseAlias(oldName, newName, *to))
+    if (error == EEXIST && IsCaseAlias(oldName, newName, *to)) {
+      m_ignoresCase = true;
       return MoveThroughIntermediate(*from, *to, nameNow);
+    }
     return Classify(error);
   }
 
@@ -421,6 +428,7 @@ class PosixDirectory : public DirectoryHandle {
   std::optional<bool> m_fuse;
   bool m_noReplaceRefused = false;
   bool m_linksRefused = false;
+  bool m_ignoresCase = false;
   std::optional<std::unordered_set<std::string>> m_spellings;  // exact entry names
   // Case-only changes made through an intermediate name, not yet checked.
   std::vector<std::string> m_unconfirmed;
