@@ -19,7 +19,8 @@ output=$(realpath -m "${1:-$root}")
 }
 source "$root/scripts/deps.sh"
 ensure_packages wixl msitools zip
-"$root/scripts/win32_build.sh" --target quillon
+# Only the packages' paths go to the standard output.
+"$root/scripts/win32_build.sh" --target quillon >&2
 
 stage=$(mktemp -d "${TMPDIR:-/tmp}/quillon-package.XXXXXX")
 trap 'rm -rf "$stage"' EXIT

@@ -20,8 +20,7 @@ trap 'wine_prefix_stop; x_session_stop; rm -rf "$scratch"' EXIT
 unset DISPLAY WAYLAND_DISPLAY
 x_start_server
 wine_prefix_start "$scratch"
-"$root/scripts/package_win32.sh" "$scratch" >/dev/null
-version=$(sed -n 's/.*VALUE "FileVersion", "\([0-9.]*\)".*/\1/p' "$root/win32/quillon.rc")
+msi=$("$root/scripts/package_win32.sh" "$scratch" | head -n 1)
 wine_prefix_wait_boot
 # A Japanese font in place of the dialogs' (see README), and every window
 # inside one Wine desktop of 800 x 500 with its Start menu.
@@ -31,7 +30,7 @@ wine_prefix_wait_boot
   /v 'MS Shell Dlg' /d 'MS UI Gothic' /f >/dev/null 2>&1
 "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f >/dev/null 2>&1
 "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /d 800x500 /f >/dev/null 2>&1
-"$WINE" msiexec /i "Z:$scratch/quillon-$version-x64.msi" /qn
+"$WINE" msiexec /i "Z:$msi" /qn
 
 "$WINE" explorer /desktop=shell,800x500 >"$scratch/desktop.log" 2>&1 &
 XS_PIDS+=($!)

@@ -20,7 +20,7 @@ cleanup() {
   local status=$1
   if [ "$status" != 0 ]; then
     echo "--- program output:" >&2
-    cat "$scratch/quillon.log" >&2 || true
+    cat "$scratch/quillon.log" >&2 2>/dev/null || true
   fi
   wine_prefix_stop
   x_session_stop
@@ -47,11 +47,13 @@ wait_until() {
 
 x_session_start "$scratch"
 wine_prefix_start "$scratch"
-version=$(sed -n 's/.*VALUE "FileVersion", "\([0-9.]*\)".*/\1/p' "$root/win32/quillon.rc")
+mapfile -t built < <("$root/scripts/package_win32.sh" "$scratch/packages")
+msi=${built[0]}
+version=${msi##*/quillon-}
+version=${version%-x64.msi}
 # The older package differs in the fourth number only, which Windows
 # Installer leaves out when it compares versions: the hardest upgrade.
 older=${version%.*}.$((${version##*.} - 1))
-"$root/scripts/package_win32.sh" "$scratch/packages" >/dev/null
 "$root/scripts/package_win32.sh" --version "$older" "$scratch/packages" >/dev/null
 "$root/scripts/win32_build.sh" --target quillon_read_shortcut >/dev/null
 wine_prefix_wait_boot
@@ -106,6 +108,14 @@ user_folder=$(dirname "$(find "$drive/users" -maxdepth 4 -type d -name Roaming -
   head -n 1)")/Roaming/Microsoft/Windows
 mkdir -p "$user_folder/SendTo" "$drive/windows/Installer"
 : >"$user_folder/SendTo/Desktop (create shortcut).DeskLink"
+# A double click installs for the user alone and asks for no elevation.
+msiinfo suminfo "$msi" | grep -q '^Source: 10 ' || fail "the package asks for elevation"
+# The portable zip: the program and its README, in a folder of its own.
+[ "$(unzip -Z1 "${built[1]}" | LC_ALL=C sort | tr '\n' ' ')" = \
+  "quillon-$version/ quillon-$version/README.txt quillon-$version/quillon.exe " ] ||
+  fail "the zip holds $(unzip -Z1 "${built[1]}")"
+unzip -p "${built[1]}" "quillon-$version/quillon.exe" | cmp -s - "$root/build-win/quillon.exe" ||
+  fail "the zip's quillon.exe is another"
 before_files=$(drive_listing)
 
 "$WINE" msiexec /i "Z:$scratch/packages/quillon-$older-x64.msi" /qn ||
@@ -116,7 +126,7 @@ mapfile -t products < <(installed_products)
   fail "the first install is not version $older"
 old_product=${products[0]}
 
-"$WINE" msiexec /i "Z:$scratch/packages/quillon-$version-x64.msi" /qn ||
+"$WINE" msiexec /i "Z:$msi" /qn ||
   fail "installing version $version over $older"
 mapfile -t products < <(installed_products)
 [ ${#products[@]} = 1 ] || fail "after the upgrade: ${#products[@]} entries named クイロン"
