@@ -41,20 +41,12 @@ XS_PIDS+=($!)
 timeout 120 xdotool search --sync --onlyvisible --name '^SendTo$' >/dev/null
 
 # Wine draws its desktop's windows and menus inside one X window: each step
-# is done once that window has changed and holds still.
-capture() { import -window "$desktop" png:- | md5sum; }
-before=""
-changed_and_still() {
-  local first second
-  first=$(capture)
-  [ "$first" != "$before" ] || return 1
-  second=$(capture)
-  [ "$first" = "$second" ]
-}
+# is done once that window has repainted.
 step() {
-  before=$(capture)
+  local before
+  before=$(x_capture "$desktop")
   xdotool "$@"
-  x_wait_until "the desktop to show $*" changed_and_still
+  x_wait_repainted "$desktop" "$before"
 }
 # The Start button, bottom left; then Programs, the menu's first item.
 step mousemove --window "$desktop" 28 490 click 1

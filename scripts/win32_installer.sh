@@ -28,23 +28,6 @@ cleanup() {
 }
 trap 'cleanup $?' EXIT
 
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-
-# Waits for a condition with a generous overall limit; Wine starts slowly
-# on a loaded machine. The pause only spaces the checks.
-wait_until() {
-  local what=$1
-  shift
-  local deadline=$((SECONDS + 120))
-  until "$@" >/dev/null 2>&1; do
-    [ "$SECONDS" -lt "$deadline" ] || fail "timed out waiting for $what"
-    sleep 0.1
-  done
-}
-
 x_session_start "$scratch"
 wine_prefix_start "$scratch"
 mapfile -t built < <("$root/scripts/package_win32.sh" "$scratch/packages")
