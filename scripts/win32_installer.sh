@@ -31,12 +31,17 @@ trap 'cleanup $?' EXIT
 x_session_start "$scratch"
 wine_prefix_start "$scratch"
 mapfile -t built < <("$root/scripts/package_win32.sh" "$scratch/packages")
+[ ${#built[@]} = 2 ] || fail "packaging did not make an installer and a zip"
 msi=${built[0]}
 version=${msi##*/quillon-}
 version=${version%-x64.msi}
 # The older package differs in the fourth number only, which Windows
 # Installer leaves out when it compares versions: the hardest upgrade.
-older=${version%.*}.$((${version##*.} - 1))
+if [ "${version##*.}" -gt 0 ]; then
+  older=${version%.*}.$((${version##*.} - 1))
+else
+  older=0.0.0.1
+fi
 "$root/scripts/package_win32.sh" --version "$older" "$scratch/packages" >/dev/null
 "$root/scripts/win32_build.sh" --target quillon_read_shortcut >/dev/null
 wine_prefix_wait_boot
