@@ -34,6 +34,9 @@ QUILLON_BUILD_PACKAGES=(build-essential cmake pkg-config libicu-dev libgtest-dev
   xvfb openbox xdotool xclip x11-utils
   # The Windows port is cross-built with MinGW-w64 and its tests run under Wine.
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64
+  # Its installer (an MSI) and portable zip (scripts/package_win32.sh), and
+  # the zip read back by the installer's test.
+  wixl msitools zip unzip
   # The Windows window's test under Wine: a proportional Japanese font that
   # stands in for the dialogs' "MS UI Gothic" with about its metrics.
   fonts-ipafont-gothic)

@@ -24,20 +24,11 @@ x_session_start "$scratch"
 cd "$work"
 x_start_quillon "$here/build/shell/quillon" "${files[@]}"
 
-capture() { import -window "$XS_MAIN" png:- | md5sum; }
-before=$(capture)
+before=$(x_capture "$XS_MAIN")
 x_keys Tab
 x_type "旅行_001"
 x_keys Return
-# The window has repainted once it differs from before and holds still.
-changed_and_still() {
-  local first second
-  first=$(capture)
-  [ "$first" != "$before" ] || return 1
-  second=$(capture)
-  [ "$first" = "$second" ]
-}
-x_wait_until "the window to show the new names" changed_and_still
+x_wait_repainted "$XS_MAIN" "$before"
 mkdir -p "$(dirname "$output")"
 import -window "$XS_MAIN" "$output"
 echo "$output"

@@ -41,23 +41,6 @@ cleanup() {
 }
 trap 'cleanup $?' EXIT
 
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-
-# Waits for a condition with a generous overall limit; Wine starts slowly
-# on a loaded machine. The pause only spaces the checks.
-wait_until() {
-  local what=$1
-  shift
-  local deadline=$((SECONDS + 120))
-  until "$@" >/dev/null 2>&1; do
-    [ "$SECONDS" -lt "$deadline" ] || fail "timed out waiting for $what"
-    sleep 0.1
-  done
-}
-
 # Every shown window of the program is captioned with its title; the main
 # window is the first, a message box another.
 program_windows() {

@@ -3,7 +3,8 @@
 # there, its server's socket included (under TMPDIR); HOME too, where it
 # would otherwise link the user's folders and write menu entries.
 # Usage: source scripts/wine_prefix.sh; wine_prefix_start SCRATCH_DIR; ...;
-# wine_prefix_wait_boot; ...; wine_prefix_stop (from an EXIT trap).
+# wine_prefix_wait_boot; ...; wine_prefix_stop (from an EXIT trap). Also
+# `fail` and `wait_until` for the scripts that drive Windows programs.
 
 WINE=""
 WINESERVER=""
@@ -49,4 +50,22 @@ wine_prefix_stop() {
     "$WINESERVER" -k 2>/dev/null || true
     "$WINESERVER" -w 2>/dev/null || true
   fi
+}
+
+# Ends the script with a message; the caller's EXIT trap cleans up.
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# Waits for a condition with a generous overall limit; Wine starts slowly
+# on a loaded machine. The pause only spaces the checks.
+wait_until() {
+  local what=$1
+  shift
+  local deadline=$((SECONDS + 120))
+  until "$@" >/dev/null 2>&1; do
+    [ "$SECONDS" -lt "$deadline" ] || fail "timed out waiting for $what"
+    sleep 0.1
+  done
 }

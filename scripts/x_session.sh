@@ -180,6 +180,25 @@ x_type() {
   LC_ALL=C.UTF-8 xdotool type --clearmodifiers "$1"
 }
 
+# A checksum of the window's picture.
+x_capture() {
+  import -window "$1" png:- | md5sum
+}
+
+# Waits until the window's picture differs from BEFORE (an x_capture of it)
+# and holds still: it has repainted after what was done.
+x_wait_repainted() {
+  x_wait_until "window $1 to repaint" x_repainted "$1" "$2"
+}
+
+x_repainted() {
+  local first second
+  first=$(x_capture "$1")
+  [ "$first" != "$2" ] || return 1
+  second=$(x_capture "$1")
+  [ "$first" = "$second" ]
+}
+
 # Stops every process started here, the last started first, and waits for each.
 x_session_stop() {
   local i pid

@@ -44,6 +44,7 @@ void FileListView::ResetCount() {
   // Nothing stays selected: the row numbers now mean other files.
   ListView_SetItemState(m_list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
   ListView_SetItemCountEx(m_list, RowCount(), 0);
+  if (m_lastColumnMinimum >= 0) FitLastColumn(m_lastColumnMinimum);
   InvalidateRect(m_list, nullptr, TRUE);
 }
 
@@ -124,6 +125,23 @@ int FileListView::CurrentRow() const {
 
 void FileListView::EnsureVisible(int row) {
   if (row >= 0 && row < RowCount()) ListView_EnsureVisible(m_list, row, FALSE);
+}
+
+void FileListView::FitLastColumn(int minimumWidth) {
+  m_lastColumnMinimum = minimumWidth;
+  int others = 0;
+  for (int column = 0; column < kColumns - 1; ++column) {
+    others += ListView_GetColumnWidth(m_list, column);
+  }
+  // A scroll bar that goes as the column narrows gives its width back to the
+  // client area: a second pass takes that too.
+  for (int pass = 0; pass < 2; ++pass) {
+    RECT client;
+    GetClientRect(m_list, &client);
+    const int width = std::max(minimumWidth, static_cast<int>(client.right) - others);
+    if (ListView_GetColumnWidth(m_list, kColumns - 1) == width) return;
+    ListView_SetColumnWidth(m_list, kColumns - 1, width);
+  }
 }
 
 void FileListView::FillDisplayInfo(NMLVDISPINFOW& info) {

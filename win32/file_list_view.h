@@ -43,6 +43,11 @@ class FileListView {
   // The row with the focus rectangle, or -1.
   int CurrentRow() const;
   void EnsureVisible(int row);
+  // Gives the last column the width the others leave of the list's client
+  // area, but at least `minimumWidth`, so that short rows need no horizontal
+  // scroll bar. The list fits it again itself whenever its row count changes
+  // (a vertical scroll bar comes or goes); its owner calls this on resizing.
+  void FitLastColumn(int minimumWidth);
 
   // Answers LVN_GETDISPINFOW: the cell's text as shown and the row's icon.
   void FillDisplayInfo(NMLVDISPINFOW& info);
@@ -57,6 +62,7 @@ class FileListView {
   std::u16string m_directory;
   TextColumn m_columns[3];
   std::vector<int> m_iconIndex;  // -1 until the row has been shown
+  int m_lastColumnMinimum = -1;  // -1 until the owner first fits the column
   std::unordered_map<std::u16string, int> m_iconByExtension;
 };
 

@@ -20,6 +20,8 @@ namespace quillon {
 namespace {
 
 constexpr int kColumnWidthUnits = 120;
+// The last column takes the rest of the list's width, but never less.
+constexpr int kLastColumnMinimumUnits = 60;
 // Posted once the window is shown: the command line's paths, as one drop.
 constexpr UINT WM_ARGUMENTS_DROP = WM_APP + 1;
 // Posted when the window is activated, to look at where the focus came back.
@@ -243,6 +245,13 @@ void MainDialog::InsertColumns() {
     info.iSubItem = column;
     ListView_InsertColumn(m_list->Window(), column, &info);
   }
+  FitLastColumn();
+}
+
+void MainDialog::FitLastColumn() {
+  RECT units{0, 0, kLastColumnMinimumUnits, 8};
+  MapDialogRect(m_window, &units);
+  m_list->FitLastColumn(units.right - units.left);
 }
 
 FocusArea MainDialog::FocusAreaOf(HWND window) const {
@@ -379,7 +388,10 @@ void MainDialog::OnSize(int width, int height) {
         MoveWindow(GetDlgItem(m_window, id), rect.left, rect.top, std::max(0, rect.Width()),
                    std::max(0, rect.Height()), FALSE);
       });
-  if (moved) RedrawWindow(m_window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  if (moved) {
+    if (m_list) FitLastColumn();
+    RedrawWindow(m_window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  }
 }
 
 bool MainDialog::OnPaintMinimised() {

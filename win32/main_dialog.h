@@ -72,6 +72,8 @@ class MainDialog final : public DialogPort {
 
   void OnInitDialog();
   void InsertColumns();
+  // The last column to the list's width, at its minimum in dialog units.
+  void FitLastColumn();
   // Keys seen before the dialog's own keyboard handling; true when taken.
   bool PreTranslateMessage(const MSG& message);
   void OnCommand(int id, int code);
