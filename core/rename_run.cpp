@@ -369,7 +369,11 @@ std::u16string RenameRun::ParkUnderTemporaryName(std::u16string_view name) {
     // the next one) or the move failed for a reason of its own.
     if (MoveWithRetry(name, candidate)) return candidate;
     // Half way and stuck: the file is parked all the same, under that name.
-    if (!m_stranded.empty()) return std::move(m_stranded);
+    if (!m_stranded.empty()) {
+      std::u16string parkedAt = std::move(m_stranded);
+      m_stranded.clear();
+      return parkedAt;
+    }
     // An entry of the move's own under the candidate: the row says so.
     if (!m_leftBehind.empty()) return {};
     // Only a name that is taken lets the search go on. A lookup that fails
