@@ -26,6 +26,8 @@ QUILLON_BUILD_PACKAGES=(build-essential cmake pkg-config libicu-dev libgtest-dev
   clang libclang-rt-14-dev
   # The desktop metadata validators and the Debian package's dependency scan.
   appstream desktop-file-utils dpkg-dev
+  # Debian's checker of the built package.
+  lintian
   # The end-to-end test: a real X server, a small window manager, keyboard
   # input, the clipboard and window properties.
   xvfb openbox xdotool xclip x11-utils
