@@ -31,6 +31,9 @@ QUILLON_BUILD_PACKAGES=(build-essential cmake pkg-config libicu-dev libgtest-dev
   # The end-to-end test: a real X server, a small window manager, keyboard
   # input, the clipboard and window properties.
   xvfb openbox xdotool xclip x11-utils
+  # The window read through AT-SPI as screen readers read it: a session bus,
+  # the accessibility bus and its Python client.
+  dbus at-spi2-core python3-pyatspi
   # The Windows port is cross-built with MinGW-w64 and its tests run under Wine.
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64
   # The Windows window's test under Wine: a proportional Japanese font that
