@@ -34,6 +34,9 @@ QUILLON_BUILD_PACKAGES=(build-essential cmake pkg-config libicu-dev libgtest-dev
   # The window read through AT-SPI as screen readers read it: a session bus,
   # the accessibility bus and its Python client.
   dbus at-spi2-core python3-pyatspi
+  # PCManFM's context-menu entry end to end: the file manager, the module
+  # that reads file-manager actions, and GTK 2's AT-SPI modules.
+  pcmanfm libfm-modules libatk-adaptor libgail-common
   # The Windows port is cross-built with MinGW-w64 and its tests run under Wine.
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64
   # The Windows window's test under Wine: a proportional Japanese font that

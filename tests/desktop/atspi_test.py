@@ -9,10 +9,11 @@ the new names and verdicts row by row and confirms the message box.
 Usage: atspi_test.py PID FIRST_NAME NEW_NAME...
 """
 import sys
-import time
 
 import pyatspi
-from gi.repository import GLib
+
+from atspi_support import fail, find, file_list, message_box, press, quillon_window, rows, \
+    wait_for, walk
 
 PID = int(sys.argv[1])
 FIRST_NAME = sys.argv[2]
@@ -26,102 +27,12 @@ NAMED_ROLES = {
 }
 
 
-def fail(message):
-    print("FAIL: " + message, file=sys.stderr)
-    sys.exit(1)
+def ours(app):
+    return app.get_process_id() == PID
 
 
-def wait_for(what, check, seconds=20):
-    """Polls `check` until it returns something true; the pause only spaces
-    the polls, the condition is what is waited for. An object that goes away
-    while it is read (a closing message box) counts as not yet."""
-    deadline = time.monotonic() + seconds
-    while True:
-        try:
-            result = check()
-        except GLib.Error:
-            result = None
-        if result:
-            return result
-        if time.monotonic() > deadline:
-            fail("timed out waiting for " + what)
-        time.sleep(0.05)
-
-
-def application():
-    desktop = pyatspi.Registry.getDesktop(0)
-    for app in desktop:
-        try:
-            if app is not None and app.get_process_id() == PID:
-                app.clear_cache()
-                return app
-        except Exception:  # an application that left meanwhile
-            continue
-    return None
-
-
-def walk(node):
-    yield node
-    for child in node:
-        if child is not None:
-            yield from walk(child)
-
-
-def windows():
-    app = application()
-    return [] if app is None else [w for w in app if w is not None]
-
-
-def find(root, role, name=None):
-    for node in walk(root):
-        if node.getRole() == role and (name is None or node.name == name):
-            return node
-    return None
-
-
-def main_window():
-    for window in windows():
-        if window.name == "クイロン" and find(window, pyatspi.ROLE_PUSH_BUTTON, "実行"):
-            return window
-    return None
-
-
-def press(window, name):
-    button = find(window, pyatspi.ROLE_PUSH_BUTTON, name)
-    if button is None:
-        fail("no button " + name)
-    action = button.queryAction()
-    names = [action.getName(i) for i in range(action.nActions)]
-    if "Press" in names:
-        action.doAction(names.index("Press"))
-    else:
-        action.doAction(0)
-
-
-def rows(table):
-    """Each row as a screen reader reads it: old name, new name, verdict."""
-    cells = table.queryTable()
-    return [[cells.getAccessibleAt(row, column).name for column in range(cells.nColumns)]
-            for row in range(cells.nRows)]
-
-
-def file_list(window):
-    for role in (pyatspi.ROLE_TREE, pyatspi.ROLE_TREE_TABLE, pyatspi.ROLE_TABLE):
-        found = find(window, role, "ファイル")
-        if found is not None:
-            return found
-    return None
-
-
-def message_box():
-    for window in windows():
-        if window.getRole() in (pyatspi.ROLE_ALERT, pyatspi.ROLE_DIALOG) and \
-                find(window, pyatspi.ROLE_PUSH_BUTTON, "OK"):
-            return window
-    return None
-
-
-window = wait_for("the main window in the accessibility tree", main_window)
+window = wait_for("the main window in the accessibility tree",
+                  lambda: quillon_window(ours))
 if window.getRole() != pyatspi.ROLE_DIALOG:
     fail("the window is announced as %s, not as a dialog" % window.getRoleName())
 list_ = wait_for("the list named ファイル", lambda: file_list(window))
@@ -146,7 +57,7 @@ wait_for("連番生成 to be enabled", lambda: find(window, pyatspi.ROLE_PUSH_BU
 press(window, "連番生成")
 wait_for("the new names", lambda: [row[1] for row in rows(list_)] == EXPECTED_NAMES)
 press(window, "実行")
-box = wait_for("the message box", message_box)
+box = wait_for("the message box", lambda: message_box(ours))
 said = [node.name for node in walk(box) if node.getRole() == pyatspi.ROLE_LABEL]
 if "リネームしました。" not in said:
     fail("the message box says %r" % said)
@@ -154,6 +65,6 @@ verdicts = [row[2] for row in rows(list_)]
 if verdicts != ["〇"] * len(EXPECTED_NAMES):
     fail("verdicts: %r" % verdicts)
 press(box, "OK")
-wait_for("the message box to close", lambda: message_box() is None)
+wait_for("the message box to close", lambda: message_box(ours) is None)
 for row in rows(list_):
     print(" | ".join(row))

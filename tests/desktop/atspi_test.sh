@@ -34,15 +34,8 @@ originals=("b 10.txt" "b 2.txt" "写真.jpg")
 for name in "${originals[@]}"; do printf 'content of %s' "$name" >"$work/$name"; done
 x_session_start "$scratch"
 
-# A session bus of our own; the accessibility bus is started on demand through
-# it, and ends with it.
-bus_address() { [ -s "$scratch/bus" ] && head -n 1 "$scratch/bus"; }
-dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$scratch/bus" \
-  >"$scratch/dbus.log" 2>&1 &
-XS_PIDS+=($!)
-x_wait_until "the session bus" bus_address
-DBUS_SESSION_BUS_ADDRESS=$(bus_address)
-export DBUS_SESSION_BUS_ADDRESS QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+x_start_session_bus
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 
 x_start_quillon "$binary" "$work/${originals[0]}" "$work/${originals[1]}" "$work/${originals[2]}"
 # Natural order: "b 2" before "b 10".
