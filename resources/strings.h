@@ -35,6 +35,10 @@ inline constexpr char16_t kGenerateButton[] = u"連番生成";
 inline constexpr char16_t kColumnOldName[] = u"元のファイル名";
 inline constexpr char16_t kColumnNewName[] = u"新しいファイル名";
 inline constexpr char16_t kColumnResult[] = u"実行結果";
+// Names a screen reader gives the list and the name field, whose labels are
+// instructions.
+inline constexpr char16_t kFileListName[] = u"ファイル";
+inline constexpr char16_t kNameFieldName[] = u"新しい名前";
 
 // About box (template 100)
 inline constexpr char16_t kAboutCaption[] = u"バージョン情報";
@@ -108,6 +112,24 @@ inline constexpr char16_t kSomeNotRestored[] =
 inline constexpr char16_t kClipboardWriteFailed[] = u"クリップボードに書き込めません。";
 inline constexpr char16_t kTooFewNames[] = u"新しいファイル名の数が足りません。";
 inline constexpr char16_t kTooManyNames[] = u"新しいファイル名の数が多すぎます。";
+
+// The command line (printed to the terminal, each line in both languages).
+inline constexpr char16_t kCliUsage[] =
+    u"使い方: quillon [ファイル...]\n"
+    u"Usage: quillon [FILE...]\n"
+    u"\n"
+    u"指定したファイルをリストに入れてクイロンのウィンドウを開きます。\n"
+    u"Opens the Quillon window with the given files listed, as if dropped onto it.\n"
+    u"\n"
+    u"  --help     この説明を表示します / show this help\n"
+    u"  --version  バージョンを表示します / show the version\n"
+    u"  --         以降の引数はすべてファイルです / every later argument is a file\n";
+inline constexpr char16_t kCliUnknownOption[] = u"不明なオプション / unknown option: ";
+inline constexpr char16_t kCliTryHelp[] = u" (quillon --help)\n";
+inline constexpr char16_t kCliNoSuchFile[] = u"ファイルがありません / no such file: ";
+inline constexpr char16_t kCliNoDisplay[] =
+    u"画面に接続できません。DISPLAY または WAYLAND_DISPLAY を確認してください / "
+    u"cannot connect to a display (check DISPLAY or WAYLAND_DISPLAY)";
 
 }  // namespace quillon::str
 

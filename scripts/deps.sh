@@ -29,9 +29,17 @@ QUILLON_BUILD_PACKAGES=(build-essential cmake pkg-config libicu-dev libgtest-dev
   clang libclang-rt-14-dev
   # The desktop metadata validators and the Debian package's dependency scan.
   appstream desktop-file-utils dpkg-dev
+  # Debian's checker of the built package.
+  lintian
   # The end-to-end test: a real X server, a small window manager, keyboard
   # input, the clipboard and window properties.
   xvfb openbox xdotool xclip x11-utils
+  # The window read through AT-SPI as screen readers read it: a session bus,
+  # the accessibility bus and its Python client.
+  dbus at-spi2-core python3-pyatspi
+  # PCManFM's context-menu entry end to end: the file manager, the module
+  # that reads file-manager actions, and GTK 2's AT-SPI modules.
+  pcmanfm libfm-modules libatk-adaptor libgail-common
   # The Windows port is cross-built with MinGW-w64 and its tests run under Wine.
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64
   # Its installer (an MSI) and portable zip (scripts/package_win32.sh), and

@@ -111,12 +111,7 @@ x_session_start "$scratch"
 wine_prefix_start "$scratch"
 "$root/scripts/win32_build.sh" --target quillon --target quillon_hold_open
 wine_prefix_wait_boot
-# The dialogs ask for "MS UI Gothic" and "MS Shell Dlg", which a fresh
-# prefix lacks; a Japanese font of the host stands in, in this prefix only.
-"$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /d 'IPAPGothic' /f \
-  >/dev/null 2>&1
-"$WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
-  /v 'MS Shell Dlg' /d 'MS UI Gothic' /f >/dev/null 2>&1
+wine_prefix_japanese_font
 
 # Relative arguments but one (Wine shows / as Z:), resolved against the
 # working directory.

@@ -43,6 +43,16 @@ wine_prefix_wait_boot() {
   fi
 }
 
+# The dialogs ask for "MS UI Gothic" and "MS Shell Dlg", which a fresh
+# prefix lacks; a Japanese font of the host (fonts-ipafont-gothic) stands in,
+# in the prefix of WINEPREFIX only.
+wine_prefix_japanese_font() {
+  "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /d 'IPAPGothic' /f \
+    >/dev/null 2>&1
+  "$WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+    /v 'MS Shell Dlg' /d 'MS UI Gothic' /f >/dev/null 2>&1
+}
+
 # Ends every process of the prefix and waits for the server to go.
 wine_prefix_stop() {
   if [ -n "$WINE_BOOT_PID" ]; then wait "$WINE_BOOT_PID" 2>/dev/null || true; fi

@@ -83,6 +83,21 @@ x_wm_ready() {
   return 1
 }
 
+# A session bus of our own, for the programs started after it: the
+# accessibility bus is started on demand through it, and ends with it.
+x_start_session_bus() {
+  dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$XS_DIR/bus" \
+    >"$XS_DIR/dbus.log" 2>&1 &
+  XS_PIDS+=($!)
+  x_wait_until "the session bus" x_bus_address
+  DBUS_SESSION_BUS_ADDRESS=$(x_bus_address)
+  export DBUS_SESSION_BUS_ADDRESS
+}
+
+x_bus_address() {
+  [ -s "$XS_DIR/bus" ] && head -n 1 "$XS_DIR/bus"
+}
+
 # Starts the program with the given arguments and waits until its main window
 # is shown and has the keyboard focus.
 x_start_quillon() {

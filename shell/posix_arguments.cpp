@@ -1,5 +1,6 @@
 #include "shell/posix_arguments.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -50,6 +51,11 @@ std::optional<std::string> ResolveDirectoryPart(const std::string& full) {
   return path + name;
 }
 
+// The program's own texts as the terminal takes them.
+std::string Utf8(std::u16string_view text) {
+  return EncodePath(text).value_or(std::string());
+}
+
 }  // namespace
 
 std::vector<std::u16string> ArgumentsToPaths(const std::vector<std::string>& arguments,
@@ -77,12 +83,52 @@ std::vector<std::u16string> ArgumentsToPaths(const std::vector<std::string>& arg
   return paths;
 }
 
-bool AsksForVersion(const std::vector<std::string>& arguments) {
-  return !arguments.empty() && arguments.front() == "--version";
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
+  CommandLine command;
+  bool optionsEnded = false;
+  for (const std::string& argument : arguments) {
+    if (optionsEnded || argument.size() < 2 || argument.front() != '-') {
+      command.files.push_back(argument);
+    } else if (argument == "--") {
+      optionsEnded = true;
+    } else {
+      command.files.clear();
+      if (argument == "--help") {
+        command.action = CommandLine::Action::kHelp;
+      } else if (argument == "--version") {
+        command.action = CommandLine::Action::kVersion;
+      } else {
+        command.action = CommandLine::Action::kRefuse;
+        command.refusal =
+            "quillon: " + Utf8(str::kCliUnknownOption) + argument + Utf8(str::kCliTryHelp);
+      }
+      return command;
+    }
+  }
+  return command;
 }
 
 std::string VersionLine() {
-  return "quillon " + EncodeName(str::kVersion).value_or(std::string()) + "\n";
+  return "quillon " + Utf8(str::kVersion) + "\n";
+}
+
+std::string UsageText() {
+  return Utf8(str::kCliUsage);
+}
+
+std::string MissingFilesLine(const std::vector<std::string>& files) {
+  for (const std::string& file : files) {
+    struct stat status {};
+    if (file.empty() || ::lstat(file.c_str(), &status) == 0) continue;
+    if (errno == ENOENT || errno == ENOTDIR) {
+      return "quillon: " + Utf8(str::kCliNoSuchFile) + file + "\n";
+    }
+  }
+  return {};
+}
+
+std::string NoDisplayLine() {
+  return "quillon: " + Utf8(str::kCliNoDisplay) + "\n";
 }
 
 std::string CurrentDirectoryBytes() {

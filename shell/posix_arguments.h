@@ -19,12 +19,31 @@ namespace quillon {
 std::vector<std::u16string> ArgumentsToPaths(const std::vector<std::string>& arguments,
                                              std::string_view cwd);
 
-// The program's one option: `--version` as the first argument asks for the
-// version instead of a window.
-bool AsksForVersion(const std::vector<std::string>& arguments);
+// What the command line asks for. Every argument before a "--" that starts
+// with "-" (other than "-" itself) is an option; the first one decides. The
+// others are file paths, kept in their order.
+struct CommandLine {
+  enum class Action { kWindow, kVersion, kHelp, kRefuse };
+  Action action = Action::kWindow;
+  std::vector<std::string> files;  // kWindow: the file arguments
+  std::string refusal;             // kRefuse: one line, ending in a line break
+};
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
 // What `--version` prints: the program's name and version and a line break.
 std::string VersionLine();
+
+// What `--help` prints: the usage in Japanese and in English.
+std::string UsageText();
+
+// The one line for file arguments that name nothing at all (no entry, or a
+// path through something that is no directory), naming the first of them;
+// empty when every argument names an entry. Entries that exist but cannot be
+// read are left to the drop, which has a message for each kind.
+std::string MissingFilesLine(const std::vector<std::string>& files);
+
+// The one line printed when no display can be opened.
+std::string NoDisplayLine();
 
 // The working directory's bytes; empty when it cannot be read.
 std::string CurrentDirectoryBytes();

@@ -1,5 +1,7 @@
 #include "shell/quillon_window.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -62,6 +64,29 @@ bool IsUserInput(QEvent::Type type) {
     default:
       return false;
   }
+}
+
+// What a screen reader says for a control whose label is an instruction of
+// several lines, or none at all: a short name, and the instruction as the
+// description that is read after it.
+struct AccessibleText {
+  ControlId id;
+  const char16_t* name;
+  const char16_t* description;  // nullptr: none
+};
+constexpr AccessibleText kAccessibleTexts[] = {
+    {ControlId::kFileList, str::kFileListName, str::kDropInstruction},
+    {ControlId::kNameField, str::kNameFieldName, str::kNameInstruction},
+    {ControlId::kDirectoryField, str::kDirectoryLabel, nullptr},
+    {ControlId::kExecute, str::kExecuteButton, str::kExecuteHint},
+    {ControlId::kUndo, str::kUndoButton, str::kUndoHint},
+};
+
+// The window is a plain widget, so that neither Enter nor Esc closes it; to a
+// screen reader it is announced as the dialog it is.
+QAccessibleInterface* AccessibleMainWindow(const QString&, QObject* object) {
+  auto* window = dynamic_cast<QuillonWindow*>(object);
+  return window == nullptr ? nullptr : new QAccessibleWidget(window, QAccessible::Dialog);
 }
 
 }  // namespace
@@ -140,6 +165,17 @@ QuillonWindow::QuillonWindow(Opener& opener, QWidget* parent) : QWidget(parent),
   });
 
   ConnectHandlers();
+  static const bool accessibleAsDialog = [] {
+    QAccessible::installFactory(AccessibleMainWindow);
+    return true;
+  }();
+  (void)accessibleAsDialog;
+  for (const AccessibleText& text : kAccessibleTexts) {
+    QWidget* control = Control(static_cast<int>(text.id));
+    control->setAccessibleName(Q(text.name));
+    if (text.description != nullptr)
+      control->setAccessibleDescription(DisplayText(text.description));
+  }
   m_dlg->UpdateControls();
   m_fileList->setFocus();
 }

@@ -54,15 +54,63 @@ TEST(Arguments, DirectoryPartIsResolvedTheFileItselfIsNot) {
             (std::vector<std::u16string>{u"a.txt", u"/abs/b.txt"}));
 }
 
-TEST(Arguments, OnlyALeadingVersionSwitchAsksForTheVersion) {
-  const std::vector<std::pair<std::vector<std::string>, bool>> cases = {
-      {{"--version"}, true},           {{"--version", "a.txt"}, true}, {{}, false},
-      {{"a.txt", "--version"}, false}, {{"/home/u/--version"}, false}, {{"-version"}, false},
+TEST(Arguments, OptionsBeforeTheEndMarkerDecideTheRestAreFiles) {
+  using Action = CommandLine::Action;
+  struct Case {
+    std::vector<std::string> arguments;
+    Action action;
+    std::vector<std::string> files;
   };
-  for (const auto& [arguments, asks] : cases) {
-    EXPECT_EQ(AsksForVersion(arguments), asks) << (arguments.empty() ? "" : arguments.back());
+  const std::vector<Case> cases = {
+      {{}, Action::kWindow, {}},
+      {{"a.txt", "-", "/home/u/--version"}, Action::kWindow, {"a.txt", "-", "/home/u/--version"}},
+      {{"--version"}, Action::kVersion, {}},
+      {{"--version", "a.txt"}, Action::kVersion, {}},
+      {{"a.txt", "--version"}, Action::kVersion, {}},
+      {{"--help", "--version"}, Action::kHelp, {}},
+      {{"a.txt", "--help"}, Action::kHelp, {}},
+      {{"-version"}, Action::kRefuse, {}},
+      {{"-h"}, Action::kRefuse, {}},
+      {{"--", "--help", "-x"}, Action::kWindow, {"--help", "-x"}},
+      {{"a.txt", "--", "--"}, Action::kWindow, {"a.txt", "--"}},
+      {{"--platform", "offscreen"}, Action::kRefuse, {}},
+  };
+  for (const Case& c : cases) {
+    const CommandLine command = ParseCommandLine(c.arguments);
+    const std::string shown = c.arguments.empty() ? "" : c.arguments.back();
+    EXPECT_EQ(command.action, c.action) << shown;
+    EXPECT_EQ(command.files, c.files) << shown;
+    EXPECT_EQ(command.refusal.empty(), c.action != Action::kRefuse) << shown;
   }
+  // One line that names what was refused and where help is.
+  const std::string refusal = ParseCommandLine({"a.txt", "-q", "--help"}).refusal;
+  EXPECT_NE(refusal.find("-q"), std::string::npos) << refusal;
+  EXPECT_NE(refusal.find("--help"), std::string::npos) << refusal;
+  EXPECT_EQ(refusal.find('\n'), refusal.size() - 1) << refusal;
   EXPECT_EQ(VersionLine(), "quillon 1.0.0.1\n");
+  EXPECT_EQ(UsageText().rfind("使い方: quillon [ファイル...]\nUsage: quillon [FILE...]\n", 0), 0u);
+}
+
+TEST(Arguments, OnlyPathsToNothingAreMissing) {
+  testing::TempDir dir;
+  dir.Write("here.txt");
+  ASSERT_EQ(::symlink("gone", dir.BytesOf("dangling").c_str()), 0);
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{dir.BytesOf("here.txt"), dir.BytesOf("dangling"), dir.Bytes()}, ""},
+      {{dir.BytesOf("here.txt"), dir.BytesOf("typo.txt"), dir.BytesOf("nor.txt")},
+       dir.BytesOf("typo.txt")},
+      {{dir.BytesOf("here.txt/x")}, dir.BytesOf("here.txt/x")},
+      {{}, ""},
+  };
+  for (const auto& [files, named] : cases) {
+    const std::string line = MissingFilesLine(files);
+    if (named.empty()) {
+      EXPECT_EQ(line, "") << line;
+    } else {
+      EXPECT_NE(line.find(named + "\n"), std::string::npos) << line;
+      EXPECT_EQ(line.find('\n'), line.size() - 1) << line;
+    }
+  }
 }
 
 }  // namespace

@@ -69,7 +69,7 @@ std::string Describe(const TempDir& dir, const std::string& name) {
   if (::lstat(path.c_str(), &st) != 0) return "missing";
   if (S_ISLNK(st.st_mode)) {
     char target[256] = {};
-    ::readlink(path.c_str(), target, sizeof target - 1);
+    if (::readlink(path.c_str(), target, sizeof target - 1) < 0) return "unreadable link";
     return std::string("link to ") + target;
   }
   if (S_ISFIFO(st.st_mode)) return "fifo";

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <string_view>
 
 #include "resources/templates.h"
 
@@ -135,6 +136,28 @@ TEST(DialogLayoutEmpty, SizeBeforeRecordingMovesNothing) {
       },
       [&](int, const LayoutRect&) { moved = true; }));
   EXPECT_FALSE(moved);
+}
+
+// Windows' screen readers name an edit or a list by the static text just
+// before it in the template (the tab order): each needs one, and the one
+// before the list and the directory field starts with their short name.
+TEST(MainDialogTemplate, AStaticTextNamesEachFieldAndTheList) {
+  using templates::ItemKind;
+  const std::map<int, std::u16string_view> startsWith = {
+      {1000, str::kFileListName}, {1004, str::kDirectoryLabel}, {1016, u""}};
+  const auto& items = templates::kMainDialogItems;
+  std::map<int, std::u16string_view> found;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (items[i].kind != ItemKind::kEdit && items[i].kind != ItemKind::kListView) continue;
+    ASSERT_GT(i, 0u) << items[i].id;
+    ASSERT_EQ(items[i - 1].kind, ItemKind::kStatic) << items[i].id;
+    found.emplace(items[i].id, items[i - 1].text);
+  }
+  ASSERT_EQ(found.size(), startsWith.size());
+  for (const auto& [id, prefix] : startsWith) {
+    EXPECT_FALSE(found.at(id).empty()) << id;
+    EXPECT_TRUE(found.at(id).starts_with(prefix)) << id;
+  }
 }
 
 }  // namespace

@@ -24,4 +24,9 @@ for entry in quillon-servicemenu.desktop quillon-action.desktop quillon.nemo_act
     exit 1
   }
 done
+# PCManFM shows an action's tooltip in place of its name whenever one is set.
+if grep -q '^Tooltip' "$dir/quillon-action.desktop"; then
+  echo "quillon-action.desktop: a Tooltip would hide the name in PCManFM" >&2
+  exit 1
+fi
 echo "desktop metadata: valid"

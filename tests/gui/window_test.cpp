@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModel>
+#include <QAccessible>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
@@ -118,6 +119,38 @@ TEST_F(MainWindow, CaptionIconColumnsAndList) {
   EXPECT_EQ(window.FileList()->selectionBehavior(), QAbstractItemView::SelectRows);
   // The dialog font is a 9-point font.
   EXPECT_EQ(window.font().pointSize(), 9);
+}
+
+// What a screen reader is told: the window is a dialog, every control that
+// takes the focus has a name, and the list and the fields have the short ones.
+TEST_F(MainWindow, ScreenReadersHearADialogAndANameForEachControl) {
+  QAccessibleInterface* dialog = QAccessible::queryAccessibleInterface(&window);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(dialog->role(), QAccessible::Dialog);
+  EXPECT_EQ(dialog->text(QAccessible::Name), Q(str::kAppTitle));
+  const std::vector<std::pair<ControlId, const char16_t*>> names = {
+      {ControlId::kFileList, str::kFileListName},
+      {ControlId::kNameField, str::kNameFieldName},
+      {ControlId::kDirectoryField, str::kDirectoryLabel},
+      {ControlId::kExecute, str::kExecuteButton},
+      {ControlId::kUndo, str::kUndoButton},
+      {ControlId::kGenerate, str::kGenerateButton},
+      {ControlId::kReset, str::kResetButton},
+      {ControlId::kRefresh, str::kRefreshButton},
+  };
+  for (const auto& [id, name] : names) {
+    QAccessibleInterface* control = QAccessible::queryAccessibleInterface(C(static_cast<int>(id)));
+    ASSERT_NE(control, nullptr) << static_cast<int>(id);
+    EXPECT_EQ(control->text(QAccessible::Name), Q(name)) << static_cast<int>(id);
+  }
+  EXPECT_FALSE(QAccessible::queryAccessibleInterface(C(static_cast<int>(ControlId::kNameField)))
+                   ->text(QAccessible::Description)
+                   .isEmpty());
+  for (QWidget* child : window.findChildren<QWidget*>()) {
+    if (child->focusPolicy() == Qt::NoFocus || !child->isVisibleTo(&window)) continue;
+    EXPECT_FALSE(QAccessible::queryAccessibleInterface(child)->text(QAccessible::Name).isEmpty())
+        << child->metaObject()->className();
+  }
 }
 
 TEST_F(MainWindow, EveryLabelLineFitsItsWidth) {
