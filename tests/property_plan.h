@@ -152,10 +152,10 @@ class RandomPlan {
     fs.failTo.clear();
     fs.failCalls.clear();
     if (faultEnds) faultEnds();
-    if (m_meanwhile == Meanwhile::kCachesDropped)
-      (void)std::system(
-          "sync && for pass in 1 2 3; do echo 2 > /proc/sys/vm/drop_caches; done"
-          " 2>/dev/null");
+    if (m_meanwhile == Meanwhile::kCachesDropped) {
+      [[maybe_unused]] const int dropped = std::system(
+          "sync && for pass in 1 2 3; do echo 2 > /proc/sys/vm/drop_caches; done 2>/dev/null");
+    }
     if (m_meanwhile == Meanwhile::kReplaced) ExpectUndoRefusedInAReplacedDirectory(dlg, dialog, fs);
     // Undo brings every file back under its own name.
     EXPECT_TRUE(dlg.OnUndo()) << Describe(0);
