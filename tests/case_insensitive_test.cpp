@@ -28,17 +28,6 @@ std::vector<std::string> EntriesOf(const std::string& directory) {
   return names;
 }
 
-void WriteFile(const std::string& path, const std::string& content) {
-  std::ofstream(path, std::ios::binary) << content;
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 class CaseInsensitiveTest : public ::testing::Test {
  protected:
   void SetUp() override {

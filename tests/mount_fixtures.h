@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 namespace quillon::testing {
@@ -34,6 +35,19 @@ inline std::string Capture(const std::string& command) {
   ::pclose(pipe);
   while (!output.empty() && (output.back() == '\n' || output.back() == ' ')) output.pop_back();
   return output;
+}
+
+// A file's whole content by full path, and a file written whole, for tests on
+// mounted file systems.
+inline void WriteFile(const std::string& path, const std::string& content) {
+  std::ofstream(path, std::ios::binary) << content;
+}
+
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
 }
 
 class Mount {

@@ -19,17 +19,6 @@
 namespace quillon::testing {
 namespace {
 
-void WriteFile(const std::string& path, const std::string& content) {
-  std::ofstream(path, std::ios::binary) << content;
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 // exFAT and NTFS hold 255 UTF-16 units, so a Japanese name of three bytes a
 // character may be far longer than 255 bytes. exfat-fuse and ntfs-3g mount
 // without saying what they serve; the limit must still be the medium's. ext4
