@@ -22,7 +22,7 @@ x_start_server
 wine_prefix_start "$scratch"
 msi=$("$root/scripts/package_win32.sh" "$scratch" | head -n 1)
 wine_prefix_wait_boot
-# A Japanese font in place of the dialogs' (see README), and every window
+# A Japanese font in place of the dialogs' (see docs/developing.md), and every window
 # inside one Wine desktop of 800 x 500 with its Start menu.
 "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /d 'IPAPGothic' /f \
   >/dev/null 2>&1
