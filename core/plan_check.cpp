@@ -113,6 +113,18 @@ bool CQuillonDlg::CheckRenamePlan(std::span<const std::u16string_view> sources,
     if (complete && others[id] > 0) --others[id];
   }
 
+  // An entry is another file only beside sources found under their exact
+  // names: one beside a source found by its alias is that very file, where
+  // the file system ignores case.
+  if (targetsAre == TargetsAre::kNew)
+    std::erase_if(m_checkedTwins, [&](const std::u16string& twin) {
+      const std::int32_t id = numbering.Find(twin);
+      for (std::int32_t row = sourcesOfName[static_cast<std::size_t>(id)]; row >= 0;
+           row = nextSource[static_cast<std::size_t>(row)])
+        if (!found[static_cast<std::size_t>(row)]) return true;
+      return false;
+    });
+
   // A target clashes with the other targets of its name and with the other
   // files bearing it, unless the targets are former names and no other file
   // bears it: such twins lived side by side before.

@@ -250,6 +250,30 @@ TEST_F(CaseInsensitiveTest, SpellingsOfOneFileAreOneRow) {
   }
 }
 
+TEST_F(CaseInsensitiveTest, AFileListedByAnotherSpellingIsNoTwinOfItself) {
+  // The row "A.TXT" is the entry "a.txt": a file that takes that name after
+  // the execution is a newcomer, and undo says the directory changed.
+  const std::string dir = m_mount.NewDirectory();
+  WriteFile(dir + "/a.txt", "ours");
+  PosixFileSystem fs;
+  FakeDialog dialog;
+  CQuillonDlg dlg(fs, dialog);
+  dlg.OnFilesDropped({DecodeName(dir + "/A.TXT")});
+  dlg.m_newNames = {u"b"};
+  dlg.OnExecute();
+  ASSERT_EQ(ReadFile(dir + "/b.TXT"), "ours");
+  // The kernel still holds "a.txt" as the name the file had; once it has
+  // forgotten it, the name can be given to a new file.
+  Shell("sync && for pass in 1 2 3; do echo 2 > /proc/sys/vm/drop_caches; done");
+  WriteFile(dir + "/a.txt", "newcomer");
+  ASSERT_EQ(EntriesOf(dir), (std::vector<std::string>{"a.txt", "b.TXT"}));
+  dialog.messages.clear();
+  EXPECT_FALSE(dlg.OnUndo());
+  EXPECT_EQ(dialog.messages, std::vector<std::u16string>{str::kDirectoryChanged});
+  EXPECT_EQ(ReadFile(dir + "/a.txt"), "newcomer");
+  EXPECT_EQ(ReadFile(dir + "/b.TXT"), "ours");
+}
+
 TEST_F(CaseInsensitiveTest, PlanCheckFindsAFileUnderAnotherSpelling) {
   const std::string dir = m_mount.NewDirectory();
   WriteFile(dir + "/a.txt", "a.txt");
