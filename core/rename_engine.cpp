@@ -4,6 +4,23 @@
 #include "resources/strings.h"
 
 namespace quillon {
+namespace {
+
+// The run's outcomes go into the result column.
+class DialogRunObserver : public RunObserver {
+ public:
+  explicit DialogRunObserver(DialogPort& dialog) : m_dialog(dialog) {}
+  void RowFinished(std::int32_t row, std::u16string_view result) override {
+    m_dialog.SetCellText(row, kResultColumn, result);
+  }
+  void Progress(std::size_t done) override { m_dialog.SetProgress(done); }
+  void FileInUse(std::u16string_view message) override { m_dialog.ShowRetryDialog(message); }
+
+ private:
+  DialogPort& m_dialog;
+};
+
+}  // namespace
 
 bool CQuillonDlg::RunRenames(const std::vector<std::u16string>& sources,
                              const std::vector<std::u16string>& targets,
@@ -37,7 +54,8 @@ bool CQuillonDlg::RunRenames(std::span<const std::u16string_view> sources,
       m_dialog.SetCellText(static_cast<int>(row), kResultColumn, text);
     return false;
   }
-  RenameRun run(*directory, m_directory, m_dialog, sources, targets);
+  DialogRunObserver observer(m_dialog);
+  RenameRun run(*directory, m_directory, observer, sources, targets);
   const bool succeeded = run.Run(currentNames);
   // In thousands of rows the user could not find the failed ones.
   if (!succeeded) m_dialog.EnsureRowVisible(run.FirstFailedRow());
