@@ -130,10 +130,16 @@ class DirectoryHandle {
   // under such a name is known to be one of the run's.
   virtual void SetIntermediatePrefix(std::u16string_view prefix) { (void)prefix; }
 
-  // Removes `leftover`, the entry a move cut short may have left: only when
-  // it is proven to be the run's own, a second link of the file bearing
-  // `file`, or an empty regular file (the reserve of a name). True when it
-  // is gone.
+  // Whether `leftover`, an entry a move cut short may have left, is proven
+  // to be the run's own: a second link of the file bearing `file`, or an
+  // empty regular file (the reserve of a name). Looks, never changes.
+  virtual bool IsOwnLeftover(std::u16string_view leftover, std::u16string_view file) {
+    (void)leftover;
+    (void)file;
+    return false;
+  }
+  // Removes `leftover` if it is proven so at that moment; true when it is
+  // gone.
   virtual bool RemoveLeftover(std::u16string_view leftover, std::u16string_view file) {
     (void)leftover;
     (void)file;
