@@ -141,7 +141,7 @@ QuillonWindow::QuillonWindow(Opener& opener, QWidget* parent) : QWidget(parent),
   m_units = FittingDialogUnits(font(), templates::kMainDialogItems);
 
   CreateControls();
-  m_dlg = std::make_unique<CQuillonDlg>(m_fileSystem, *this);
+  m_dlg = std::make_unique<CQuillonDlg>(m_fileSystem, *this, &m_journals);
 
   m_initialSize =
       ToQRect(m_units.Map(0, 0, templates::kMainDialog.width, templates::kMainDialog.height))
@@ -404,6 +404,22 @@ bool QuillonWindow::AskOkCancel(std::u16string_view text) {
   box.setDefaultButton(QMessageBox::Ok);
   box.setEscapeButton(QMessageBox::Cancel);
   return box.exec() == QMessageBox::Ok;
+}
+
+DialogPort::RecoveryChoice QuillonWindow::AskRecovery(std::u16string_view text) {
+  InputAllowed allowed(m_refuseInput);
+  QMessageBox box(QMessageBox::Warning, Q(str::kAppTitle), DisplayText(text), QMessageBox::NoButton,
+                  this);
+  PrepareMessageBox(box);
+  QPushButton* finish = box.addButton(Q(str::kRecoveryFinish), QMessageBox::AcceptRole);
+  QPushButton* restore = box.addButton(Q(str::kRecoveryRestore), QMessageBox::DestructiveRole);
+  QPushButton* later = box.addButton(Q(str::kRecoveryLater), QMessageBox::RejectRole);
+  box.setDefaultButton(finish);
+  box.setEscapeButton(later);
+  box.exec();
+  if (box.clickedButton() == finish) return RecoveryChoice::kFinish;
+  if (box.clickedButton() == restore) return RecoveryChoice::kRestore;
+  return RecoveryChoice::kLater;
 }
 
 void QuillonWindow::ShowRetryDialog(std::u16string_view message) {

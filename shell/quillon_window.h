@@ -12,6 +12,7 @@
 #include "core/layout.h"
 #include "core/quillon_dlg.h"
 #include "shell/posix_file_system.h"
+#include "shell/posix_journal_store.h"
 #include "shell/posix_opener.h"
 
 class QLineEdit;
@@ -41,6 +42,9 @@ class QuillonWindow : public QWidget, public DialogPort {
 
   // Files given on the command line: one drop.
   void DropFiles(const std::vector<std::u16string>& paths);
+  // Offers to finish or take back each run a crash cut short; called once
+  // the window is shown, before it takes any files.
+  void RecoverInterruptedRuns() { m_dlg->RecoverInterruptedRuns(); }
   // Runs the About box modally.
   void ShowAbout();
   // The list's context menu at a point of the list's viewport; returns once
@@ -52,6 +56,7 @@ class QuillonWindow : public QWidget, public DialogPort {
   // DialogPort
   void ShowMessage(std::u16string_view text) override;
   bool AskOkCancel(std::u16string_view text) override;
+  RecoveryChoice AskRecovery(std::u16string_view text) override;
   void ShowRetryDialog(std::u16string_view message) override;
   void SetDirectoryText(std::u16string_view text) override;
   void SetRows(std::u16string_view directory, std::vector<std::u16string> names) override;
@@ -95,6 +100,7 @@ class QuillonWindow : public QWidget, public DialogPort {
 
   Opener& m_opener;
   PosixFileSystem m_fileSystem;
+  PosixJournalStore m_journals{PosixJournalStore::UserDirectory()};
   std::unique_ptr<CQuillonDlg> m_dlg;
   DialogUnits m_units;
   DialogLayout m_layout;
