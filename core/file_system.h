@@ -120,6 +120,10 @@ class DirectoryHandle {
 
   // nullopt when the file system cannot say.
   virtual std::optional<DirectoryIdentity> Identity() = 0;
+
+  // Makes the moves made in this directory so far survive a power cut (an
+  // fsync of the directory). False when the file system refused.
+  virtual bool MakeDurable() { return true; }
 };
 
 class FileSystem {
