@@ -58,6 +58,7 @@ set(QUILLON_LOGIC_TESTS
   natural_order_test.cpp
   paths_records_test.cpp
   plan_check_test.cpp
+  power_loss_test.cpp
   rename_engine_test.cpp
   support/memory_file_system_test.cpp
   undo_test.cpp
