@@ -35,6 +35,7 @@
 #include "core/name_codec.h"
 #include "core/quillon_dlg.h"
 #include "shell/posix_file_system.h"
+#include "shell/posix_journal_store.h"
 #include "tests/mount_fixtures.h"
 
 namespace quillon::bench {
@@ -222,7 +223,11 @@ double BenchRenames(const Settings& settings, const std::string& parent, const c
   }
   PosixFileSystem fs;
   NullDialog ui;
-  CQuillonDlg dlg(fs, ui);
+  // Every run keeps its journal and ends with a sync, as the program's do;
+  // the journals live below `parent` too.
+  const ScratchDir state(parent);
+  PosixJournalStore journals(state.path + "/quillon");
+  CQuillonDlg dlg(fs, ui, &journals);
   std::vector<std::u16string> current;
   bool ok = true;
   const Side floor{fill, [&] {
@@ -395,6 +400,7 @@ int main(int argc, char** argv) {
   std::size_t big = 100000;
   const char* mode = "full";
   bool mediaOnly = false;
+  bool renamesOnly = false;
   std::size_t windowRows = 0;
   long windowLimit = 0;
   for (int i = 1; i < argc; ++i) {
@@ -407,6 +413,8 @@ int main(int argc, char** argv) {
       mode = "huge";
     } else if (arg == "--media") {
       mediaOnly = true;
+    } else if (arg == "--renames") {
+      renamesOnly = true;
     } else if (arg == "--dir" && i + 1 < argc) {
       settings.parent = argv[++i];
     } else if (arg == "--pairs" && i + 1 < argc) {
@@ -431,12 +439,14 @@ int main(int argc, char** argv) {
     BenchMedia(settings);
     return 0;
   }
+  if (!renamesOnly) {
 #ifdef QUILLON_BENCH_WINDOW
-  BenchWindow(settings, big, memoryTarget);
+    BenchWindow(settings, big, memoryTarget);
 #endif
-  BenchLogicMemory(settings, big, memoryTarget);
-  BenchDrop(settings, big);
-  BenchPlanCheck(settings, big);
+    BenchLogicMemory(settings, big, memoryTarget);
+    BenchDrop(settings, big);
+    BenchPlanCheck(settings, big);
+  }
   for (std::size_t n : {std::size_t{10000}, big}) {
     if (n > big || (n < big && big > 100000)) continue;
     BenchShift(settings, n, true);
@@ -444,6 +454,6 @@ int main(int argc, char** argv) {
     BenchSwaps(settings, n);
     if (n == big) break;
   }
-  BenchMedia(settings);
+  if (!renamesOnly) BenchMedia(settings);
   return 0;
 }

@@ -196,7 +196,8 @@ void RenameRun::RenameViaTemporary() {
 
   // Every temporary name is on record before the first file takes one, in
   // one durable write however many cycles there are.
-  std::vector<RunLog::Parking> plan = PlanParking(held);
+  std::unordered_set<std::u16string> chosen;
+  std::vector<RunLog::Parking> plan = PlanParking(held, &chosen);
   if (m_log != nullptr && !plan.empty() && !m_log->WillPark(*m_nameLimit, plan)) plan.clear();
   auto planned = plan.begin();
 
@@ -225,6 +226,17 @@ void RenameRun::RenameViaTemporary() {
       --held[OldId(row)];
       continue;
     }
+    if (hasName && m_stranded.empty() && m_leftBehind.empty() &&
+        m_directory.LookUpName(planned->name) == NameState::kTaken) {
+      // Another entry bears the planned name (a file of the user's, or one
+      // made since): another name, on record before it is taken.
+      chosen.insert(planned->name);
+      if (std::u16string name = ParkElsewhere(row, &chosen); !name.empty()) {
+        parked.push_back({row, std::move(name), std::u16string(m_targets[row])});
+        --held[OldId(row)];
+        continue;
+      }
+    }
     if (!m_stranded.empty()) {
       // Half way and stuck: the file is parked all the same, under that name.
       parked.push_back({row, std::move(m_stranded), std::u16string(m_targets[row])});
@@ -238,20 +250,34 @@ void RenameRun::RenameViaTemporary() {
   Unpark(parked);
 }
 
-std::vector<RunLog::Parking> RenameRun::PlanParking(std::vector<std::int32_t> held) {
+std::vector<RunLog::Parking> RenameRun::PlanParking(std::vector<std::int32_t> held,
+                                                    std::unordered_set<std::u16string>* chosen) {
   std::vector<RunLog::Parking> plan;
   if (!m_nameLimit) m_nameLimit = m_directory.GetNameLimit();
-  std::unordered_set<std::u16string> chosen;
   for (const Row row : m_rows) {
     const std::int32_t ownHold = OldId(row) == NewId(row) ? 1 : 0;
     if (held[NewId(row)] != ownHold) {
-      std::u16string name = ChooseTemporaryName(m_sources[row], chosen);
-      if (!name.empty()) chosen.insert(name);
+      std::u16string name = ChooseTemporaryName(m_sources[row], *chosen, true);
+      if (!name.empty()) chosen->insert(name);
       plan.push_back({row, std::move(name)});
     }
     --held[OldId(row)];
   }
   return plan;
+}
+
+std::u16string RenameRun::ParkElsewhere(Row row, std::unordered_set<std::u16string>* chosen) {
+  const std::u16string_view oldName = m_sources[row];
+  std::u16string name = ChooseTemporaryName(oldName, *chosen, true);
+  if (name.empty()) return {};
+  chosen->insert(name);
+  const RunLog::Parking parking{row, name};
+  if (m_log != nullptr && !m_log->WillPark(*m_nameLimit, std::span(&parking, 1))) return {};
+  if (MoveWithRetry(oldName, name)) return name;
+  // Half way and stuck: the file is parked all the same, under that name.
+  std::u16string parkedAt = std::move(m_stranded);
+  m_stranded.clear();
+  return parkedAt;
 }
 
 void RenameRun::Unpark(const std::vector<TMPRENAMEITEM>& parked) {
@@ -394,7 +420,8 @@ bool RenameRun::MoveWithRetry(std::u16string_view oldName, std::u16string_view n
 }
 
 std::u16string RenameRun::ChooseTemporaryName(std::u16string_view name,
-                                              const std::unordered_set<std::u16string>& chosen) {
+                                              const std::unordered_set<std::u16string>& chosen,
+                                              bool lookUp) {
   SplitName parts = SplitExtension(name);
   std::u16string& base = parts.base;
   if (base.size() >= kLongBase) {
@@ -415,6 +442,7 @@ std::u16string RenameRun::ChooseTemporaryName(std::u16string_view name,
     }
     if (!EncodeName(candidate)) return {};
     if (chosen.count(candidate) != 0) continue;
+    if (!lookUp) return candidate;
     switch (m_directory.LookUpName(candidate)) {
       case NameState::kFree:
         return candidate;

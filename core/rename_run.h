@@ -94,9 +94,17 @@ class RenameRun {
   // name, otherwise parked under a temporary name and moved at the end.
   void RenameViaTemporary();
   // Which of the rows left will be parked, as RenameViaTemporary goes, if
-  // every move succeeds; each with a free temporary name, or none where
-  // none could be found. `held` counts the rows left bearing each name.
-  std::vector<RunLog::Parking> PlanParking(std::vector<std::int32_t> held);
+  // every move succeeds; each with the first temporary name that fits, is
+  // free and is not in `chosen` (which gains it), or none where none can be
+  // found. `held` counts the rows left bearing each name. A name on record
+  // must be free when chosen: after a crash, an entry found under it is
+  // then the run's own.
+  std::vector<RunLog::Parking> PlanParking(std::vector<std::int32_t> held,
+                                           std::unordered_set<std::u16string>* chosen);
+  // Parks the row's file under another name after its planned one was
+  // taken meanwhile: the first free one, put on record first. Empty when
+  // none could be taken.
+  std::u16string ParkElsewhere(Row row, std::unordered_set<std::u16string>* chosen);
   // Moves the parked files on, or back where their names stay taken.
   void Unpark(const std::vector<TMPRENAMEITEM>& parked);
 
@@ -112,10 +120,10 @@ class RenameRun {
   // row's old name, and undo follows the file there. True when the file
   // still bears the row's old name.
   bool FailAfterMove(Row row, std::u16string_view from);
-  // The first "<base>_tmp<n><ext>" that fits the directory, is free and is
-  // not in `chosen`; empty when none can be found.
+  // The first "<base>_tmp<n><ext>" that fits the directory and is not in
+  // `chosen`, and with `lookUp` also free; empty when none can be found.
   std::u16string ChooseTemporaryName(std::u16string_view name,
-                                     const std::unordered_set<std::u16string>& chosen);
+                                     const std::unordered_set<std::u16string>& chosen, bool lookUp);
   // The row's file now bears its new name.
   void Succeed(Row row);
   void Fail(Row row, std::u16string_view message);

@@ -193,7 +193,6 @@ bool ReadRows(Reader& in, JournalContents* out, std::uint64_t rowCount) {
 }
 
 bool ReadParking(Reader& in, JournalContents* out) {
-  if (out->parkingRecorded) return false;
   out->parkingLimit.maxBytes = in.U64();
   out->parkingLimit.maxUnits = in.U64();
   const std::uint32_t count = in.U32();

@@ -49,7 +49,8 @@ struct JournalContents {
   // Every row was read: only then was the journal made durable and the
   // first move made.
   bool rowsComplete = false;
-  // The temporary names, once on record.
+  // The temporary names, once on record: the plan's, then each one taken
+  // in place of a planned name found taken, in the order recorded.
   bool parkingRecorded = false;
   NameLimit parkingLimit;
   std::vector<RunLog::Parking> parking;

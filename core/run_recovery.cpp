@@ -33,9 +33,15 @@ class ReplayDirectory : public DirectoryHandle {
  public:
   explicit ReplayDirectory(const JournalContents& journal) : m_journal(journal) {
     for (const auto& outcome : journal.outcomes) m_outcomes.emplace(outcome.move, &outcome);
+    std::unordered_map<std::int32_t, const std::u16string*> lastOfRow;
     for (const auto& parking : journal.parking) {
       m_parkingNames.insert(parking.name);
       m_lookupsLeft += 1 + CandidateNumber(parking.name);
+      // A row recorded again had found its planned name taken.
+      if (const auto [it, first] = lastOfRow.emplace(parking.row, &parking.name); !first) {
+        m_takenNames.insert(*it->second);
+        it->second = &parking.name;
+      }
     }
   }
 
@@ -47,7 +53,9 @@ class ReplayDirectory : public DirectoryHandle {
   NameState LookUpName(std::u16string_view name) override {
     if (m_lookupsLeft == 0) return NameState::kUnknown;
     --m_lookupsLeft;
-    return m_parkingNames.count(std::u16string(name)) != 0 ? NameState::kFree : NameState::kTaken;
+    const std::u16string key(name);
+    if (m_takenNames.count(key) != 0) return NameState::kTaken;
+    return m_parkingNames.count(key) != 0 ? NameState::kFree : NameState::kTaken;
   }
   MoveResult Move(std::u16string_view oldName, std::u16string_view newName,
                   std::u16string* nameNow) override {
@@ -71,6 +79,7 @@ class ReplayDirectory : public DirectoryHandle {
   const JournalContents& m_journal;
   std::unordered_map<std::uint64_t, const JournalContents::Outcome*> m_outcomes;
   std::unordered_set<std::u16string> m_parkingNames;
+  std::unordered_set<std::u16string> m_takenNames;
   std::uint64_t m_moves = 0;
   std::uint64_t m_lookupsLeft = 0;
 };
@@ -82,27 +91,33 @@ class ReplayLog : public RunLog {
       : m_journal(journal), m_steps(steps) {}
 
   bool WillPark(const NameLimit&, std::span<const Parking> parked) override {
-    parkingAt = m_steps.size();
-    if (!m_journal.parkingRecorded) return false;
     // The engine chose again, from the same free names: it must be the
-    // same choice, or the record is not this plan's.
-    diverged = parked.size() != m_journal.parking.size() ||
-               !std::equal(parked.begin(), parked.end(), m_journal.parking.begin(),
-                           [](const Parking& a, const Parking& b) {
-                             return a.row == b.row && a.name == b.name;
-                           });
+    // same choice, or the record is not this plan's. A choice not on
+    // record was never acted on.
+    if (m_next + parked.size() > m_journal.parking.size()) {
+      if (!unrecordedParkingAt) unrecordedParkingAt = m_steps.size();
+      return false;
+    }
+    diverged = diverged || !std::equal(parked.begin(), parked.end(),
+                                       m_journal.parking.begin() + static_cast<long>(m_next),
+                                       [](const Parking& a, const Parking& b) {
+                                         return a.row == b.row && a.name == b.name;
+                                       });
+    m_next += parked.size();
     return true;
   }
+  bool UsedEveryRecord() const { return m_next == m_journal.parking.size(); }
   void WillUnpark() override { unparkingAt = m_steps.size(); }
   void MoveEnded(std::uint64_t, MoveResult, std::u16string_view) override {}
 
-  std::optional<std::size_t> parkingAt;
+  std::optional<std::size_t> unrecordedParkingAt;
   std::optional<std::size_t> unparkingAt;
   bool diverged = false;
 
  private:
   const JournalContents& m_journal;
   const std::vector<Step>& m_steps;
+  std::size_t m_next = 0;
 };
 
 class SilentObserver : public RunObserver {
@@ -276,7 +291,7 @@ LocatedRun LocateRun(const JournalContents& journal, DirectoryHandle& directory)
   ReplayLog log(journal, replay.steps);
   SilentObserver observer;
   RenameRun(replay, journal.directory, observer, sources, targets, &log).Run(nullptr);
-  if (log.diverged) return unclear;
+  if (log.diverged || !log.UsedEveryRecord()) return unclear;
 
   std::unordered_set<std::u16string> present;
   const std::u16string prefix = IntermediatePrefix(journal.runId);
@@ -301,7 +316,7 @@ LocatedRun LocateRun(const JournalContents& journal, DirectoryHandle& directory)
   std::size_t last = replay.steps.size();
   if (log.unparkingAt && journal.unparking) first = *log.unparkingAt;
   if (log.unparkingAt && !journal.unparking) last = *log.unparkingAt;
-  if (log.parkingAt && !journal.parkingRecorded) last = std::min(last, *log.parkingAt);
+  if (log.unrecordedParkingAt) last = std::min(last, *log.unrecordedParkingAt);
 
   MomentSearch search(journal.sources, replay.steps, present);
   std::vector<LocatedRun> candidates;

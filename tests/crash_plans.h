@@ -15,6 +15,9 @@ namespace quillon::testing {
 struct Plan {
   std::vector<std::string> sources;
   std::vector<std::string> targets;
+  // Files beside the plan's, bearing the first temporary names: each holds
+  // its own name and must keep it.
+  std::vector<std::string> unlisted;
 };
 
 // A few rows each, so that every step of a plan can be cut; the seed picks
@@ -49,6 +52,7 @@ inline Plan MakePlan(std::uint32_t seed) {
       break;
     }
   }
+  if (seed % 3 == 2) plan.unlisted = {"f0_tmp0.jpg", "f1_tmp0.jpg"};
   return plan;
 }
 

@@ -53,14 +53,17 @@ bool RunPlan(const MemoryDir& dir, const Plan& plan, MemoryFileSystem& fs,
 void ExpectFilesAt(const MemoryDir& dir, const Plan& plan, const std::vector<std::string>& names,
                    const std::string& what) {
   std::vector<std::string> expected(names);
+  expected.insert(expected.end(), plan.unlisted.begin(), plan.unlisted.end());
   std::sort(expected.begin(), expected.end());
   ASSERT_EQ(dir.Entries(), expected) << what;
+  for (const auto& name : plan.unlisted) EXPECT_EQ(dir.Read(name), name) << what;
   for (std::size_t row = 0; row < names.size(); ++row)
     EXPECT_EQ(dir.Read(names[row]), plan.sources[row]) << what << " row " << row;
 }
 
 bool AllAt(const MemoryDir& dir, const Plan& plan, const std::vector<std::string>& names) {
   std::vector<std::string> expected(names);
+  expected.insert(expected.end(), plan.unlisted.begin(), plan.unlisted.end());
   std::sort(expected.begin(), expected.end());
   if (dir.Entries() != expected) return false;
   for (std::size_t row = 0; row < names.size(); ++row)
@@ -79,6 +82,7 @@ TEST(PowerLossTest, WhatSurvivesACutIsRecoveredAndAReportedSuccessStays) {
         MemoryFileSystem fs(MemoryFileSystem::Options{ignoresCase});
         MemoryDir dir(fs);
         for (const auto& name : plan.sources) dir.Write(name);
+        for (const auto& name : plan.unlisted) dir.Write(name);
         test::MemoryJournalStore store;
         std::size_t operations = 0;
         fs.beforeOperation = [&](const MemoryFileSystem::Operation&) {

@@ -151,12 +151,28 @@ TEST_F(EngineTest, ThreeCycleParksTwoFiles) {
 }
 
 TEST_F(EngineTest, TakenTemporaryNameIsSkipped) {
-  List({"a.jpg", "b.jpg"});
-  m_dir.Write("a_tmp0.jpg", "unlisted");
-  EXPECT_TRUE(Run({{"a.jpg", "b.jpg"}, {"b.jpg", "a.jpg"}}));
-  EXPECT_TRUE(m_fs.MovedToNameContaining(u"a_tmp1.jpg"));
-  EXPECT_EQ(m_dir.Read("a_tmp0.jpg"), "unlisted");
-  EXPECT_EQ(m_dir.Read("a.jpg"), "b.jpg");
+  // Taken before the run, or taken by another program between the choice
+  // of names and the park: either way the next free name.
+  for (const bool meanwhile : {false, true}) {
+    SCOPED_TRACE(meanwhile ? "taken meanwhile" : "taken before");
+    MemoryFileSystem fs;
+    MemoryDir dir(fs);
+    dir.Write("a.jpg");
+    dir.Write("b.jpg");
+    if (!meanwhile) dir.Write("a_tmp0.jpg", "unlisted");
+    fs.beforeOperation = [&](const MemoryFileSystem::Operation& operation) {
+      if (meanwhile && operation.to == u"a_tmp0.jpg") dir.Write("a_tmp0.jpg", "unlisted");
+    };
+    FakeDialog dialog;
+    CQuillonDlg dlg(fs, dialog);
+    dlg.m_directory = dir.Path();
+    dialog.SetRows(dlg.m_directory, {u"a.jpg", u"b.jpg"});
+    EXPECT_TRUE(dlg.RunRenames({u"a.jpg", u"b.jpg"}, {u"b.jpg", u"a.jpg"}, &dlg.m_currentNames));
+    EXPECT_TRUE(fs.MovedToNameContaining(u"a_tmp1.jpg"));
+    EXPECT_EQ(dir.Read("a_tmp0.jpg"), "unlisted");
+    EXPECT_EQ(dir.Read("a.jpg"), "b.jpg");
+    EXPECT_EQ(dir.Read("b.jpg"), "a.jpg");
+  }
 }
 
 TEST_F(EngineTest, NamesThatAreNotValidUtf8KeepTheirBytes) {
@@ -216,9 +232,10 @@ TEST_F(EngineTest, NoTemporaryNameFitsFailsTheRowAndKeepsTheFile) {
 TEST_F(EngineTest, SearchForATemporaryNameStopsAtTheFirstLookupThatFails) {
   // A directory that cannot be searched answers every lookup alike; asking a
   // million times per parked file would only waste minutes.
-  // The temporary names are chosen before the first file is parked: the
-  // first lookup fails, so no file is parked and nothing more is asked.
+  // The park under the planned name fails, and asking why fails too: the
+  // file keeps its name and nothing more is asked.
   m_fs.lookupsFail = true;
+  m_fs.FailMovesTo(u"a_tmp0.jpg");
   List({"a.jpg", "b.jpg"});
   EXPECT_FALSE(Run({{"a.jpg", "b.jpg"}, {"b.jpg", "a.jpg"}}));
   EXPECT_EQ(m_fs.lookups, 1);
