@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/text_column.h"
+#include "window/text_column.h"
 
 namespace quillon {
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "core/name_pool.h"
-#include "shell/text_column.h"
+#include "window/text_column.h"
 
 namespace quillon {
 
