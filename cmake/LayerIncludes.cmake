@@ -4,6 +4,7 @@
 # - window/, what both windows share, includes neither window (shell/,
 #   win32/) nor a toolkit (Qt, the Win32 API); nothing of the logic or of
 #   resources/ includes window/; the Win32 window includes nothing of shell/;
+# - tests/support/ nothing of a platform's port;
 # - Qt only in shell/ and in intake/*_qt.* (and in the programs that drive
 #   the window: tests/gui/, bench/);
 # - ICU only in core/collation_icu.cpp.
@@ -28,7 +29,7 @@ endfunction()
 set(qt "^Q[A-Za-z]*$|^Qt[A-Za-z]*/")
 set(win32_api "^(windows|windowsx|commctrl|commoncontrols|shellapi|shlobj|ole2|objbase)\\.h$")
 set(window "^(window|tests/window)/")
-layer_rule("^(core|intake|names|resources)/" "^window/" "" "window/ lies above the logic")
+layer_rule("^(core|intake|names|resources|tests/support)/" "^window/" "" "window/ lies above the logic")
 layer_rule("${window}" "^(shell|win32)/" "" "window/ lies below both windows")
 layer_rule("${window}" "${win32_api}" "" "window/ is free of the Win32 API")
 layer_rule("${window}" "${qt}" "" "window/ is free of Qt")
@@ -36,6 +37,7 @@ layer_rule("^win32/" "^shell/" "" "the Win32 window takes nothing of the Qt one"
 layer_rule("^core/" "^(intake|names|shell)/" "" "core/ is the lowest layer")
 layer_rule("^intake/" "^(names|shell)/" "" "intake/ lies below names/")
 layer_rule("^names/" "^shell/" "" "the logic never reaches the shell")
+layer_rule("^tests/support/" "^(shell|win32)/" "" "the tests' support library serves both builds")
 layer_rule("" "${qt}" "^intake/[^/]*_qt\\." "Qt belongs to shell/ and intake/*_qt.*")
 layer_rule("" "^unicode/" "^core/collation_icu\\.cpp$" "ICU belongs to core/collation_icu.cpp")
 math(EXPR last_rule "${rule_count} - 1")
@@ -44,10 +46,10 @@ file(GLOB_RECURSE files RELATIVE ${ROOT}
   ${ROOT}/core/*.h ${ROOT}/core/*.cpp ${ROOT}/intake/*.h ${ROOT}/intake/*.cpp
   ${ROOT}/names/*.h ${ROOT}/names/*.cpp ${ROOT}/win32/*.h ${ROOT}/win32/*.cpp
   ${ROOT}/window/*.h ${ROOT}/window/*.cpp ${ROOT}/resources/*.h)
-# The logic's own tests, those of window/ and the fuzz targets, but not
-# tests/gui/, which drives the Qt window.
-file(GLOB more RELATIVE ${ROOT} ${ROOT}/tests/*.h ${ROOT}/tests/*.cpp ${ROOT}/tests/window/*.cpp
-  ${ROOT}/fuzz/*.cpp)
+# The logic's own tests, their support library, the tests of window/ and the
+# fuzz targets, but not tests/gui/, which drives the Qt window.
+file(GLOB more RELATIVE ${ROOT} ${ROOT}/tests/*.h ${ROOT}/tests/*.cpp ${ROOT}/tests/support/*.h
+     ${ROOT}/tests/support/*.cpp ${ROOT}/tests/window/*.cpp ${ROOT}/fuzz/*.cpp)
 list(APPEND files ${more})
 set(violations)
 foreach(file IN LISTS files)

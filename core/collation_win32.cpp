@@ -92,7 +92,6 @@ struct NameCollator::Platform {
   bool usable = true;
 };
 
-
 NameCollator::NameCollator(std::unique_ptr<Platform> platform) : m_platform(std::move(platform)) {}
 
 NameCollator::NameCollator(const std::string& locale) : m_platform(std::make_unique<Platform>()) {

@@ -65,6 +65,14 @@ class DialogPort {
   virtual void ShowMessage(std::u16string_view text) = 0;
   // The same with OK (the default) and Cancel; true when the answer was OK.
   virtual bool AskOkCancel(std::u16string_view text) = 0;
+  // What to do with a run a crash cut short: the modal question shows the
+  // text and three buttons, "最後まで実行" (the default), "元に戻す" and
+  // "後で"; closing it answers kLater.
+  enum class RecoveryChoice { kFinish, kRestore, kLater };
+  virtual RecoveryChoice AskRecovery(std::u16string_view text) {
+    (void)text;
+    return RecoveryChoice::kLater;
+  }
   // The modal retry dialog showing the message; returns when it is closed,
   // by its button or by the window's close command alike.
   virtual void ShowRetryDialog(std::u16string_view message) = 0;

@@ -20,6 +20,10 @@ void CQuillonDlg::OnExecute() {
     m_executedDirectory = m_runDirectoryIdentity;
     m_executedTwins = m_checkedTwins;
   }
+  if (m_runNotStarted) {
+    m_dialog.ShowMessage(str::kJournalUnwritable);
+    return;
+  }
   m_dialog.ShowMessage(succeeded ? str::kRenamed : str::kSomeNotRenamed);
   // Whatever the outcome: files may have moved, and only undo knows the way
   // back.

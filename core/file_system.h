@@ -118,6 +118,34 @@ class DirectoryHandle {
 
   virtual NameLimit GetNameLimit() = 0;
 
+  // Makes the moves made so far in this directory durable (an fsync of the
+  // directory, and of the whole file system where that alone is not
+  // enough); false when the file system refused, so that a success is never
+  // reported on changes a power cut could take back.
+  virtual bool MakeDurable() { return true; }
+
+  // Intermediate names this handle gives a file within one move (a change
+  // of case where the file system ignores case) begin with `prefix`, which
+  // the caller has recorded beforehand, so that after a crash a file found
+  // under such a name is known to be one of the run's.
+  virtual void SetIntermediatePrefix(std::u16string_view prefix) { (void)prefix; }
+
+  // Whether `leftover`, an entry a move cut short may have left, is proven
+  // to be the run's own: a second link of the file bearing `file`, or an
+  // empty regular file (the reserve of a name). Looks, never changes.
+  virtual bool IsOwnLeftover(std::u16string_view leftover, std::u16string_view file) {
+    (void)leftover;
+    (void)file;
+    return false;
+  }
+  // Removes `leftover` if it is proven so at that moment; true when it is
+  // gone.
+  virtual bool RemoveLeftover(std::u16string_view leftover, std::u16string_view file) {
+    (void)leftover;
+    (void)file;
+    return false;
+  }
+
   // nullopt when the file system cannot say.
   virtual std::optional<DirectoryIdentity> Identity() = 0;
 };

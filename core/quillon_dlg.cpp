@@ -2,8 +2,8 @@
 
 namespace quillon {
 
-CQuillonDlg::CQuillonDlg(FileSystem& fileSystem, DialogPort& dialog)
-    : m_fileSystem(fileSystem), m_dialog(dialog) {}
+CQuillonDlg::CQuillonDlg(FileSystem& fileSystem, DialogPort& dialog, JournalStore* journals)
+    : m_fileSystem(fileSystem), m_dialog(dialog), m_journals(journals) {}
 
 bool CQuillonDlg::CanGenerateNames() {
   return !m_executed && !m_files.empty() && !m_dialog.NameFieldText().empty();

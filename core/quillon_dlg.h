@@ -12,7 +12,10 @@
 
 #include "core/dialog_port.h"
 #include "core/file_system.h"
+#include "core/journal_store.h"
 #include "core/records.h"
+#include "core/run_journal.h"
+#include "core/run_recovery.h"
 
 namespace quillon {
 
@@ -21,8 +24,9 @@ enum class FocusArea { kNameField, kFileList, kOther };
 
 class CQuillonDlg {
  public:
-  // Both ports must outlive the dialog.
-  CQuillonDlg(FileSystem& fileSystem, DialogPort& dialog);
+  // Both ports and the journal store must outlive the dialog. Without a
+  // store runs keep no journal.
+  CQuillonDlg(FileSystem& fileSystem, DialogPort& dialog, JournalStore* journals = nullptr);
 
   // --- Control state -------------------------------------------------------
   // Derives every control's enabled state and the list's drop acceptance
@@ -96,6 +100,9 @@ class CQuillonDlg {
   // --- Execution and undo ----------------------------------------------------
   void OnExecute();
   bool OnUndo();
+  // At start: every run a crash, a kill or a power cut stopped is reported,
+  // and finished or taken back as the user chooses; the rows then show it.
+  void RecoverInterruptedRuns();
   bool RunRenames(const std::vector<std::u16string>& sources,
                   const std::vector<std::u16string>& targets,
                   std::vector<std::u16string>* currentNames);
@@ -129,10 +136,18 @@ class CQuillonDlg {
   // The engine on names viewed where they already live, so that a run of
   // many rows copies none of them. `currentNames` may be null when where
   // each file ends up need not be kept. When a row failed, the list is
-  // scrolled to the first such row.
+  // scrolled to the first such row. With a journal store, the run keeps a
+  // journal of kind `kind`; when that cannot be written, nothing moves and
+  // m_runNotStarted says so.
   bool RunRenames(std::span<const std::u16string_view> sources,
                   std::span<const std::u16string_view> targets,
-                  std::vector<std::u16string>* currentNames);
+                  std::vector<std::u16string>* currentNames, RunKind kind = RunKind::kExecute);
+
+  // One journal found at start; it is removed once its run is settled.
+  void RecoverRun(JournalFile& file);
+  // Lists the journal's rows and moves the files found from where they are
+  // to `finish` ? the planned names : the names before the run.
+  void SettleRun(const JournalContents& journal, const LocatedRun& located, bool finish);
 
   // Such entries as the last check of new names found.
   std::vector<std::u16string> m_checkedTwins;
@@ -143,6 +158,8 @@ class CQuillonDlg {
 
   FileSystem& m_fileSystem;
   DialogPort& m_dialog;
+  JournalStore* m_journals;
+  bool m_runNotStarted = false;
 };
 
 }  // namespace quillon

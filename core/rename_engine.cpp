@@ -4,6 +4,23 @@
 #include "resources/strings.h"
 
 namespace quillon {
+namespace {
+
+// The run's outcomes go into the result column.
+class DialogRunObserver : public RunObserver {
+ public:
+  explicit DialogRunObserver(DialogPort& dialog) : m_dialog(dialog) {}
+  void RowFinished(std::int32_t row, std::u16string_view result) override {
+    m_dialog.SetCellText(row, kResultColumn, result);
+  }
+  void Progress(std::size_t done) override { m_dialog.SetProgress(done); }
+  void FileInUse(std::u16string_view message) override { m_dialog.ShowRetryDialog(message); }
+
+ private:
+  DialogPort& m_dialog;
+};
+
+}  // namespace
 
 bool CQuillonDlg::RunRenames(const std::vector<std::u16string>& sources,
                              const std::vector<std::u16string>& targets,
@@ -22,23 +39,37 @@ bool CQuillonDlg::RunRenames(const std::vector<std::u16string>& sources,
 
 bool CQuillonDlg::RunRenames(std::span<const std::u16string_view> sources,
                              std::span<const std::u16string_view> targets,
-                             std::vector<std::u16string>* currentNames) {
+                             std::vector<std::u16string>* currentNames, RunKind kind) {
   ProgressScope progress(m_dialog, sources.size());
+  m_runNotStarted = false;
   // One handle for the whole run: a directory renamed or replaced by a link
   // meanwhile cannot send a later move somewhere else.
   std::unique_ptr<DirectoryHandle> directory = m_fileSystem.OpenDirectory(m_directory);
   m_runDirectoryIdentity = directory ? directory->Identity() : std::nullopt;
   // Another directory put at the same path must not have its files moved.
   const bool expected = !m_requiredDirectory || m_runDirectoryIdentity == m_requiredDirectory;
-  if (!directory || !expected || targets.size() != sources.size()) {
+  std::unique_ptr<JournalWriter> journal;
+  if (directory && expected && targets.size() == sources.size() && m_journals != nullptr) {
+    journal = JournalWriter::Begin(*m_journals, kind, m_directory, m_runDirectoryIdentity, sources,
+                                   targets);
+    m_runNotStarted = journal == nullptr;
+  }
+  if (!directory || !expected || targets.size() != sources.size() || m_runNotStarted) {
     if (currentNames != nullptr) currentNames->assign(sources.begin(), sources.end());
+    // Nothing moved, and the caller says why.
+    if (m_runNotStarted) return false;
     const std::u16string text = std::u16string(str::kFailurePrefix) + str::kCannotRename;
     for (std::size_t row = 0; row < sources.size(); ++row)
       m_dialog.SetCellText(static_cast<int>(row), kResultColumn, text);
     return false;
   }
-  RenameRun run(*directory, m_directory, m_dialog, sources, targets);
+  if (journal) directory->SetIntermediatePrefix(IntermediatePrefix(journal->RunId()));
+  DialogRunObserver observer(m_dialog);
+  RenameRun run(*directory, m_directory, observer, sources, targets, journal.get());
   const bool succeeded = run.Run(currentNames);
+  // The outcome is told only once a power cut cannot take it back; should
+  // the file system refuse, the journal stays and the next start checks.
+  if (directory->MakeDurable() && journal) journal->Finish();
   // In thousands of rows the user could not find the failed ones.
   if (!succeeded) m_dialog.EnsureRowVisible(run.FirstFailedRow());
   return succeeded;

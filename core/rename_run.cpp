@@ -38,13 +38,14 @@ std::u16string Decimal(int value) {
 }  // namespace
 
 RenameRun::RenameRun(DirectoryHandle& directory, std::u16string_view directoryPath,
-                     DialogPort& dialog, std::span<const std::u16string_view> sources,
-                     std::span<const std::u16string_view> targets)
+                     RunObserver& observer, std::span<const std::u16string_view> sources,
+                     std::span<const std::u16string_view> targets, RunLog* log)
     : m_directory(directory),
       m_directoryPath(directoryPath),
-      m_dialog(dialog),
+      m_observer(observer),
       m_sources(sources),
-      m_targets(targets) {}
+      m_targets(targets),
+      m_log(log) {}
 
 bool RenameRun::Run(std::vector<std::u16string>* currentNames) {
   m_currentNames = currentNames;
@@ -193,6 +194,12 @@ void RenameRun::RenameViaTemporary() {
   std::vector<std::int32_t> held(static_cast<std::size_t>(m_nameCount), 0);
   for (const Row row : m_rows) ++held[OldId(row)];
 
+  // Every temporary name is on record before the first file takes one, in
+  // one durable write however many cycles there are.
+  std::vector<RunLog::Parking> plan = PlanParking(held);
+  if (m_log != nullptr && !plan.empty() && !m_log->WillPark(*m_nameLimit, plan)) plan.clear();
+  auto planned = plan.begin();
+
   std::vector<TMPRENAMEITEM> parked;
   for (const Row row : m_rows) {
     m_done[row] = true;
@@ -200,22 +207,56 @@ void RenameRun::RenameViaTemporary() {
     // Parking an earlier row of a cycle may have freed this one's name (a
     // case-only change among twins waits only for the other bearer).
     const std::int32_t ownHold = OldId(row) == NewId(row) ? 1 : 0;
-    if (held[NewId(row)] == ownHold && MoveWithRetry(oldName, m_targets[row])) {
-      Succeed(row);
+    if (held[NewId(row)] == ownHold) {
+      if (MoveWithRetry(oldName, m_targets[row])) {
+        Succeed(row);
+        --held[OldId(row)];
+      } else if (!FailAfterMove(row, oldName)) {
+        --held[OldId(row)];
+      }
+      continue;
+    }
+    // Only a row the plan parks has a temporary name on record; one whose
+    // name stays held because an earlier file failed keeps its own.
+    while (planned != plan.end() && planned->row < row) ++planned;
+    const bool hasName = planned != plan.end() && planned->row == row && !planned->name.empty();
+    if (hasName && MoveWithRetry(oldName, planned->name)) {
+      parked.push_back({row, std::move(planned->name), std::u16string(m_targets[row])});
       --held[OldId(row)];
       continue;
     }
-    std::u16string temporary;
-    if (m_stranded.empty() && m_leftBehind.empty()) temporary = ParkUnderTemporaryName(oldName);
-    if (!temporary.empty()) {
-      parked.push_back({row, std::move(temporary), std::u16string(m_targets[row])});
+    if (!m_stranded.empty()) {
+      // Half way and stuck: the file is parked all the same, under that name.
+      parked.push_back({row, std::move(m_stranded), std::u16string(m_targets[row])});
+      m_stranded.clear();
       --held[OldId(row)];
       continue;
     }
-    if (!FailAfterMove(row, oldName)) --held[OldId(row)];
+    FailAfterMove(row, oldName);
   }
   m_rows.clear();
+  Unpark(parked);
+}
 
+std::vector<RunLog::Parking> RenameRun::PlanParking(std::vector<std::int32_t> held) {
+  std::vector<RunLog::Parking> plan;
+  if (!m_nameLimit) m_nameLimit = m_directory.GetNameLimit();
+  std::unordered_set<std::u16string> chosen;
+  for (const Row row : m_rows) {
+    const std::int32_t ownHold = OldId(row) == NewId(row) ? 1 : 0;
+    if (held[NewId(row)] != ownHold) {
+      std::u16string name = ChooseTemporaryName(m_sources[row], chosen);
+      if (!name.empty()) chosen.insert(name);
+      plan.push_back({row, std::move(name)});
+    }
+    --held[OldId(row)];
+  }
+  return plan;
+}
+
+void RenameRun::Unpark(const std::vector<TMPRENAMEITEM>& parked) {
+  if (parked.empty()) return;
+  if (m_log != nullptr) m_log->WillUnpark();
   for (const TMPRENAMEITEM& item : parked) {
     if (MoveWithRetry(item.tmpName, item.newName)) {
       Succeed(item.index);
@@ -259,9 +300,9 @@ bool RenameRun::MoveRow(Row row) {
 }
 
 void RenameRun::Succeed(Row row) {
-  m_dialog.SetCellText(row, kResultColumn, str::kResultOk);
+  m_observer.RowFinished(row, str::kResultOk);
   m_renamed[row] = true;
-  m_dialog.SetProgress(++m_rowsDone);
+  m_observer.Progress(++m_rowsDone);
 }
 
 void RenameRun::ConfirmCaseChanges() {
@@ -276,8 +317,8 @@ void RenameRun::ConfirmCaseChanges() {
     // The file is still found under its old spelling.
     m_renamed[row] = false;
     m_succeeded = false;
-    m_dialog.SetCellText(static_cast<int>(row), kResultColumn,
-                         std::u16string(str::kFailurePrefix) + str::kCannotRename);
+    m_observer.RowFinished(static_cast<Row>(row),
+                           std::u16string(str::kFailurePrefix) + str::kCannotRename);
   }
 }
 
@@ -307,9 +348,9 @@ void RenameRun::RecordCurrentNames() {
 void RenameRun::Fail(Row row, std::u16string_view message) {
   std::u16string text(str::kFailurePrefix);
   text.append(message);
-  m_dialog.SetCellText(row, kResultColumn, text);
+  m_observer.RowFinished(row, text);
   m_succeeded = false;
-  m_dialog.SetProgress(++m_rowsDone);
+  m_observer.Progress(++m_rowsDone);
 }
 
 void RenameRun::RemoveDoneRows() {
@@ -322,7 +363,11 @@ bool RenameRun::MoveWithRetry(std::u16string_view oldName, std::u16string_view n
   if (oldName == newName) return true;
   for (;;) {
     std::u16string nameNow;
-    switch (m_directory.Move(oldName, newName, &nameNow)) {
+    const MoveResult result = m_directory.Move(oldName, newName, &nameNow);
+    if (m_log != nullptr && result != MoveResult::kMoved)
+      m_log->MoveEnded(m_moves, result, nameNow);
+    ++m_moves;
+    switch (result) {
       case MoveResult::kMoved:
         return true;
       case MoveResult::kFailed:
@@ -336,13 +381,14 @@ bool RenameRun::MoveWithRetry(std::u16string_view oldName, std::u16string_view n
         return false;
       case MoveResult::kInUse:
         // The user closes the other program; closing the dialog retries too.
-        m_dialog.ShowRetryDialog(JoinPath(m_directoryPath, oldName) + str::kFileInUse);
+        m_observer.FileInUse(JoinPath(m_directoryPath, oldName) + str::kFileInUse);
         break;
     }
   }
 }
 
-std::u16string RenameRun::ParkUnderTemporaryName(std::u16string_view name) {
+std::u16string RenameRun::ChooseTemporaryName(std::u16string_view name,
+                                              const std::unordered_set<std::u16string>& chosen) {
   SplitName parts = SplitExtension(name);
   std::u16string& base = parts.base;
   if (base.size() >= kLongBase) {
@@ -351,7 +397,6 @@ std::u16string RenameRun::ParkUnderTemporaryName(std::u16string_view name) {
   }
   // The directory's own limit may be smaller, or count bytes of the encoded
   // name (three per Japanese character): shorten until the name fits.
-  if (!m_nameLimit) m_nameLimit = m_directory.GetNameLimit();
   const NameLimit limit = *m_nameLimit;
   auto fits = [&limit](const std::u16string& candidate) { return NameFits(limit, candidate); };
   for (int n = 0; n < kTemporaryCandidates; ++n) {
@@ -363,24 +408,18 @@ std::u16string RenameRun::ParkUnderTemporaryName(std::u16string_view name) {
       candidate = base + suffix;
     }
     if (!EncodeName(candidate)) return {};
-    // The move itself finds out whether the candidate is free, since it never
-    // replaces: asking first would cost every parked file one more call.
-    // Only after a failed move is it asked whether the name was taken (try
-    // the next one) or the move failed for a reason of its own.
-    if (MoveWithRetry(name, candidate)) return candidate;
-    // Half way and stuck: the file is parked all the same, under that name.
-    if (!m_stranded.empty()) {
-      std::u16string parkedAt = std::move(m_stranded);
-      m_stranded.clear();
-      return parkedAt;
+    if (chosen.count(candidate) != 0) continue;
+    switch (m_directory.LookUpName(candidate)) {
+      case NameState::kFree:
+        return candidate;
+      case NameState::kTaken:
+        break;
+      case NameState::kUnknown:
+        // A lookup that fails (search permission gone, a dropped mount)
+        // would fail for every candidate, each perhaps after a network
+        // timeout: the file keeps its name instead.
+        return {};
     }
-    // An entry of the move's own under the candidate: the row says so.
-    if (!m_leftBehind.empty()) return {};
-    // Only a name that is taken lets the search go on. A lookup that fails
-    // (search permission gone, a dropped mount) would fail for every
-    // candidate, each perhaps after a network timeout: the file keeps its
-    // name instead.
-    if (m_directory.LookUpName(candidate) != NameState::kTaken) return {};
   }
   return {};
 }

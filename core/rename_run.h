@@ -8,25 +8,58 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
-#include "core/dialog_port.h"
 #include "core/file_system.h"
+#include "core/records.h"
 
 namespace quillon {
+
+// What a run tells while it goes, and the one question it asks.
+class RunObserver {
+ public:
+  virtual ~RunObserver() = default;
+  // The row's outcome: "〇", or "×" and why.
+  virtual void RowFinished(std::int32_t row, std::u16string_view result) = 0;
+  // `done` rows have their outcome.
+  virtual void Progress(std::size_t done) = 0;
+  // Another program holds a file open; returns when the user wants the move
+  // tried again.
+  virtual void FileInUse(std::u16string_view message) = 0;
+};
+
+// What a run puts on record before it acts, so that a run cut short by a
+// crash can be finished or taken back from what the disk shows.
+class RunLog {
+ public:
+  struct Parking {
+    std::int32_t row;
+    std::u16string name;
+  };
+  virtual ~RunLog() = default;
+  // Before the first file is parked: every row that will be and its
+  // temporary name, chosen within `limit`, made durable. False when that
+  // failed: then no file is parked.
+  virtual bool WillPark(const NameLimit& limit, std::span<const Parking> parked) = 0;
+  // Before the first parked file moves on, made durable.
+  virtual void WillUnpark() = 0;
+  // The run's call number `move` (from 0) of DirectoryHandle::Move did not
+  // simply move; `nameNow` as the port reported it.
+  virtual void MoveEnded(std::uint64_t move, MoveResult result, std::u16string_view nameNow) = 0;
+};
 
 class RenameRun {
  public:
   using Row = std::int32_t;
 
   // Row i moves sources[i] to targets[i] in `directory` (shown to the user
-  // as `directoryPath`). Every argument must outlive the run. Writes each
-  // row's outcome into the result column and reports the rows done as
-  // progress through `dialog`.
-  RenameRun(DirectoryHandle& directory, std::u16string_view directoryPath, DialogPort& dialog,
+  // as `directoryPath`). Every argument must outlive the run; `log` may be
+  // null. Tells each row's outcome and the rows done to `observer`.
+  RenameRun(DirectoryHandle& directory, std::u16string_view directoryPath, RunObserver& observer,
             std::span<const std::u16string_view> sources,
-            std::span<const std::u16string_view> targets);
+            std::span<const std::u16string_view> targets, RunLog* log = nullptr);
 
   // Moves every file; afterwards (*currentNames)[i] is the name row i's file
   // bears (old, new or temporary); null records nothing. True when every
@@ -60,6 +93,12 @@ class RenameRun {
   // The rows left: a direct move where parking an earlier one freed the
   // name, otherwise parked under a temporary name and moved at the end.
   void RenameViaTemporary();
+  // Which of the rows left will be parked, as RenameViaTemporary goes, if
+  // every move succeeds; each with a free temporary name, or none where
+  // none could be found. `held` counts the rows left bearing each name.
+  std::vector<RunLog::Parking> PlanParking(std::vector<std::int32_t> held);
+  // Moves the parked files on, or back where their names stay taken.
+  void Unpark(const std::vector<TMPRENAMEITEM>& parked);
 
   // The move of one row to its new name, with its result text.
   bool MoveRow(Row row);
@@ -73,9 +112,10 @@ class RenameRun {
   // row's old name, and undo follows the file there. True when the file
   // still bears the row's old name.
   bool FailAfterMove(Row row, std::u16string_view from);
-  // Moves the file to the first free "<base>_tmp<n><ext>" that fits the
-  // directory; returns that name, or empty when none could be taken.
-  std::u16string ParkUnderTemporaryName(std::u16string_view name);
+  // The first "<base>_tmp<n><ext>" that fits the directory, is free and is
+  // not in `chosen`; empty when none can be found.
+  std::u16string ChooseTemporaryName(std::u16string_view name,
+                                     const std::unordered_set<std::u16string>& chosen);
   // The row's file now bears its new name.
   void Succeed(Row row);
   void Fail(Row row, std::u16string_view message);
@@ -92,9 +132,11 @@ class RenameRun {
 
   DirectoryHandle& m_directory;
   std::u16string_view m_directoryPath;
-  DialogPort& m_dialog;
+  RunObserver& m_observer;
   std::span<const std::u16string_view> m_sources;
   std::span<const std::u16string_view> m_targets;
+  RunLog* m_log;
+  std::uint64_t m_moves = 0;
   std::vector<std::u16string>* m_currentNames = nullptr;
   bool m_succeeded = true;
   std::size_t m_rowsDone = 0;

@@ -32,11 +32,16 @@ bool CQuillonDlg::OnUndo() {
     // m_currentNames keeps recording what the execution did; where undo
     // leaves each file is not kept.
     m_requiredDirectory = m_executedDirectory;
-    if (fits) succeeded = RunRenames(std::span(sources), std::span(targets), nullptr);
+    if (fits)
+      succeeded = RunRenames(std::span(sources), std::span(targets), nullptr, RunKind::kUndo);
     m_requiredDirectory.reset();
   }
   if (!fits) {
     m_dialog.ShowMessage(str::kDirectoryChanged);
+    return false;
+  }
+  if (m_runNotStarted) {
+    m_dialog.ShowMessage(str::kJournalUnwritable);
     return false;
   }
   m_dialog.ShowMessage(succeeded ? str::kRestored : str::kSomeNotRestored);

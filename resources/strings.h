@@ -108,6 +108,25 @@ inline constexpr char16_t kRestored[] = u"元のファイル名に戻しまし�
 inline constexpr char16_t kSomeNotRestored[] =
     u"元のファイル名に戻せなかったファイルがあります。リストの実行結果欄で確認してください。";
 
+// Crash safety: the journal of a run, and a run cut short found at start.
+inline constexpr char16_t kJournalUnwritable[] =
+    u"リネームの記録を書き込めないため、リネームを始めませんでした。"
+    u"ホームディレクトリの空き容量と書き込み権限を確認してください。";
+inline constexpr char16_t kRecoveryInterrupted[] = u"前回のリネームは途中で中断されました。\n";
+inline constexpr char16_t kRecoveryNotAtPlanned[] = u" 個のファイルが予定の名前になっていません。";
+inline constexpr char16_t kRecoveryChoose[] =
+    u"\n\n最後まで実行して予定の名前にするか、元のファイル名に戻すかを選んでください。";
+inline constexpr char16_t kRecoveryFinish[] = u"最後まで実行";
+inline constexpr char16_t kRecoveryRestore[] = u"元に戻す";
+inline constexpr char16_t kRecoveryLater[] = u"後で";
+inline constexpr char16_t kRecoveryDirectoryGone[] =
+    u"前回中断されたリネームのディレクトリが見つからないか、別のディレクトリに置き換えられています"
+    u"。"
+    u"この記録を破棄しますか？\n";
+inline constexpr char16_t kRecoveryUnclear[] =
+    u"前回中断されたリネームの後でディレクトリの内容が変更されているため、続きを実行できません。"
+    u"ファイルは今の名前のままです。この記録を破棄しますか？\n";
+
 // Clipboard
 inline constexpr char16_t kClipboardWriteFailed[] = u"クリップボードに書き込めません。";
 inline constexpr char16_t kTooFewNames[] = u"新しいファイル名の数が足りません。";

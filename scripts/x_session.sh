@@ -30,6 +30,7 @@ x_session_start() {
   x_start_server || return 1
   export HOME="$XS_DIR/home" XDG_CONFIG_HOME="$XS_DIR/home/.config"
   export XDG_CACHE_HOME="$XS_DIR/home/.cache" XDG_DATA_HOME="$XS_DIR/home/.local/share"
+  export XDG_STATE_HOME="$XS_DIR/home/.local/state"
   export XDG_RUNTIME_DIR="$XS_DIR/runtime"
   mkdir -p -m 700 "$XDG_RUNTIME_DIR"
   unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS

@@ -90,6 +90,33 @@ class PosixDirectory : public DirectoryHandle {
     return NameLimitForMount(FileSystemTypeOf(m_fd), max > 0 ? max : 0);
   }
 
+  bool MakeDurable() override {
+    // A directory fd that cannot be synced (a file system without the
+    // notion) has nothing to make durable that way; the others must.
+    if (::fsync(m_fd) != 0 && errno != EINVAL && errno != EROFS) return false;
+    // FUSE passes a directory's fsync to a daemon that may ignore it, and
+    // FAT-family file systems keep their tables apart from the directory:
+    // there the whole file system is flushed.
+    return !NeedsWholeSync() || ::syncfs(m_fd) == 0;
+  }
+
+  void SetIntermediatePrefix(std::u16string_view prefix) override {
+    if (const auto bytes = EncodeName(prefix)) m_intermediatePrefix = *bytes;
+  }
+
+  bool IsOwnLeftover(std::u16string_view leftover, std::u16string_view file) override {
+    const auto extra = EncodeName(leftover);
+    const auto kept = EncodeName(file);
+    return extra && kept && *extra != *kept && ProvenLeftover(*extra, *kept);
+  }
+
+  bool RemoveLeftover(std::u16string_view leftover, std::u16string_view file) override {
+    const auto extra = EncodeName(leftover);
+    const auto kept = EncodeName(file);
+    return extra && kept && *extra != *kept && ProvenLeftover(*extra, *kept) &&
+           UnlinkAt(*extra) == 0;
+  }
+
   std::optional<DirectoryIdentity> Identity() override {
     struct stat st;
     if (::fstat(m_fd, &st) != 0) return std::nullopt;
@@ -114,6 +141,26 @@ class PosixDirectory : public DirectoryHandle {
   }
 
  private:
+  // A second link of the file, or an empty regular file: nothing of the
+  // user's is lost with it.
+  bool ProvenLeftover(const std::string& extra, const std::string& kept) {
+    struct stat leftover;
+    struct stat file;
+    if (StatAt(extra, &leftover) != 0 || !S_ISREG(leftover.st_mode)) return false;
+    if (leftover.st_size == 0) return true;
+    return StatAt(kept, &file) == 0 && LinkedToSameFile(leftover, file);
+  }
+
+  bool NeedsWholeSync() {
+    if (OnFuse()) return true;
+    struct statfs fs;
+    if (::fstatfs(m_fd, &fs) != 0) return true;
+    constexpr unsigned long kMsdosMagic = 0x4d44UL;
+    constexpr unsigned long kExfatMagic = 0x2011BAB0UL;
+    const auto type = static_cast<unsigned long>(fs.f_type);
+    return type == kMsdosMagic || type == kExfatMagic;
+  }
+
   // The file system's export handle of the directory (its type and bytes),
   // empty where it gives none.
   std::string ExportHandle() const {
@@ -258,6 +305,7 @@ class PosixDirectory : public DirectoryHandle {
   // program writing exactly that name at that moment; every better way of
   // moving is tried first.
   int MoveOverPlaceholder(const std::string& from, const std::string& to) {
+    if (const int injected = Seam(PosixCall::kCreate, to, {})) return injected < 0 ? 0 : injected;
     const int fd =
         ::openat(m_fd, to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) return errno;
@@ -374,10 +422,7 @@ class PosixDirectory : public DirectoryHandle {
     std::string middle;
     int error = EEXIST;
     for (int attempt = 0; attempt < 100 && error == EEXIST; ++attempt) {
-      char buffer[64];
-      std::snprintf(buffer, sizeof buffer, ".quillon-%ld-%u", static_cast<long>(::getpid()),
-                    ++m_intermediateCounter);
-      middle = buffer;
+      middle = IntermediateName();
       error = MoveNoReplace(from, middle);
       if (!m_leftBehind.empty()) return LeftBehind(nameNow);
     }
@@ -407,6 +452,16 @@ class PosixDirectory : public DirectoryHandle {
     return MoveResult::kMoved;
   }
 
+  // A name of the handle's own for the middle of a two-step move: under the
+  // run's recorded prefix where there is one.
+  std::string IntermediateName() {
+    const unsigned n = ++m_intermediateCounter;
+    if (!m_intermediatePrefix.empty()) return m_intermediatePrefix + std::to_string(n);
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, ".quillon-%ld-%u", static_cast<long>(::getpid()), n);
+    return buffer;
+  }
+
   // "In use" exists only where a Windows program can hold a file open
   // against us: an SMB share. Anywhere else the same errors (a mount point,
   // a busy text file) would trap the user in an endless retry.
@@ -422,6 +477,7 @@ class PosixDirectory : public DirectoryHandle {
   PosixMoveOptions m_options;
   PosixCallSeam m_seam;
   unsigned m_intermediateCounter = 0;
+  std::string m_intermediatePrefix;
   // The entry the last move left beside the file, if any: a second link, or
   // the empty file that reserved the new name.
   std::string m_leftBehind;

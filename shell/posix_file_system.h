@@ -11,7 +11,7 @@
 namespace quillon {
 
 // The system calls a move is made of, as a test seam names them.
-enum class PosixCall { kRename, kLink, kStat, kUnlink };
+enum class PosixCall { kRename, kLink, kStat, kUnlink, kCreate };
 
 // Switches that make the port behave as on a file system lacking a feature,
 // so that every way of moving a file can be exercised on any machine.
@@ -23,7 +23,8 @@ struct PosixMoveOptions {
 };
 
 // Test seam: runs before each system call of a move with the call and its
-// byte names (`to` is empty for kStat and kUnlink). A test plays another
+// byte names (`to` is empty for kStat, kUnlink and kCreate, the empty file
+// that reserves a name). A test plays another
 // program here. A positive return fails the call with that errno instead of
 // making it; a negative one skips the call and reports success (the test
 // made it in a way of its own).

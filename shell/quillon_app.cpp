@@ -52,10 +52,13 @@ int CQuillonApp::InitInstance(const std::vector<std::string>& arguments) {
   CentreOnScreen(window);
   window.show();
 
+  // A run a crash cut short is settled before any file is taken, so that
+  // its files are where the user expects them.
   const std::vector<std::u16string> paths = ArgumentsToPaths(arguments, CurrentDirectoryBytes());
-  if (!paths.empty()) {
-    QTimer::singleShot(0, &window, [&window, &paths] { window.DropFiles(paths); });
-  }
+  QTimer::singleShot(0, &window, [&window, &paths] {
+    window.RecoverInterruptedRuns();
+    if (!paths.empty()) window.DropFiles(paths);
+  });
   return QApplication::exec();
 }
 

@@ -97,7 +97,7 @@ QuillonWindow::QuillonWindow(Opener& opener, QWidget* parent)
   CreateControls();
   SetRowsView(m_model);
   SetBusyView(&m_busy);
-  m_dlg = std::make_unique<CQuillonDlg>(m_fileSystem, *this);
+  m_dlg = std::make_unique<CQuillonDlg>(m_fileSystem, *this, &m_journals);
 
   m_initialSize =
       ToQRect(m_units.Map(0, 0, templates::kMainDialog.width, templates::kMainDialog.height))
@@ -332,6 +332,22 @@ bool QuillonWindow::AskOkCancel(std::u16string_view text) {
   box.setDefaultButton(QMessageBox::Ok);
   box.setEscapeButton(QMessageBox::Cancel);
   return box.exec() == QMessageBox::Ok;
+}
+
+DialogPort::RecoveryChoice QuillonWindow::AskRecovery(std::u16string_view text) {
+  BusyIndicator::InputAllowed allowed(m_busy);
+  QMessageBox box(QMessageBox::Warning, Q(str::kAppTitle), DisplayText(text), QMessageBox::NoButton,
+                  this);
+  PrepareMessageBox(box);
+  QPushButton* finish = box.addButton(Q(str::kRecoveryFinish), QMessageBox::AcceptRole);
+  QPushButton* restore = box.addButton(Q(str::kRecoveryRestore), QMessageBox::DestructiveRole);
+  QPushButton* later = box.addButton(Q(str::kRecoveryLater), QMessageBox::RejectRole);
+  box.setDefaultButton(finish);
+  box.setEscapeButton(later);
+  box.exec();
+  if (box.clickedButton() == finish) return RecoveryChoice::kFinish;
+  if (box.clickedButton() == restore) return RecoveryChoice::kRestore;
+  return RecoveryChoice::kLater;
 }
 
 void QuillonWindow::ShowRetryDialog(std::u16string_view message) {

@@ -14,6 +14,7 @@
 #include "resources/templates.h"
 #include "shell/busy_indicator.h"
 #include "shell/posix_file_system.h"
+#include "shell/posix_journal_store.h"
 #include "shell/qt_clipboard.h"
 #include "window/desktop.h"
 #include "window/key_map.h"
@@ -44,6 +45,9 @@ class QuillonWindow : public QWidget, public WindowPort, private KeyCommandTarge
 
   // Files given on the command line: one drop.
   void DropFiles(const std::vector<std::u16string>& paths);
+  // Offers to finish or take back each run a crash cut short; called once
+  // the window is shown, before it takes any files.
+  void RecoverInterruptedRuns() { m_dlg->RecoverInterruptedRuns(); }
   // Runs the About box modally.
   void ShowAbout() override;
   // The list's context menu at a point of the list's viewport; returns once
@@ -55,6 +59,7 @@ class QuillonWindow : public QWidget, public WindowPort, private KeyCommandTarge
   // DialogPort: message boxes and the retry dialog.
   void ShowMessage(std::u16string_view text) override;
   bool AskOkCancel(std::u16string_view text) override;
+  RecoveryChoice AskRecovery(std::u16string_view text) override;
   void ShowRetryDialog(std::u16string_view message) override;
 
  protected:
@@ -81,6 +86,7 @@ class QuillonWindow : public QWidget, public WindowPort, private KeyCommandTarge
   QtClipboard m_clipboard;
   BusyIndicator m_busy{*this};
   PosixFileSystem m_fileSystem;
+  PosixJournalStore m_journals{PosixJournalStore::UserDirectory()};
   std::unique_ptr<CQuillonDlg> m_dlg;
   DialogUnits m_units;
   DialogLayout m_layout;

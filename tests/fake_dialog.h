@@ -34,6 +34,10 @@ class FakeDialog : public DialogPort {
     answers.pop_front();
     return ok;
   }
+  RecoveryChoice AskRecovery(std::u16string_view text) override {
+    recoveryQuestions.emplace_back(text);
+    return recoveryAnswer;
+  }
   void ShowRetryDialog(std::u16string_view message) override {
     retryMessages.emplace_back(message);
   }
@@ -93,6 +97,8 @@ class FakeDialog : public DialogPort {
 
   // Script
   std::deque<bool> answers;  // for AskOkCancel; Cancel when empty
+  RecoveryChoice recoveryAnswer = RecoveryChoice::kLater;
+  std::vector<std::u16string> recoveryQuestions;
   std::u16string nameField;
   std::vector<int> selection;
   std::optional<std::u16string> clipboard;

@@ -26,7 +26,8 @@ int main(int argc, char** argv) {
   const std::pair<const char*, const char*> dirs[] = {{"HOME", "home"},
                                                       {"XDG_CONFIG_HOME", "config"},
                                                       {"XDG_CACHE_HOME", "cache"},
-                                                      {"XDG_DATA_HOME", "data"}};
+                                                      {"XDG_DATA_HOME", "data"},
+                                                      {"XDG_STATE_HOME", "state"}};
   for (const auto& [variable, name] : dirs) {
     const std::string dir = g_scratch + "/" + name;
     std::filesystem::create_directory(dir);
