@@ -1,6 +1,9 @@
 # Fails when an include crosses the layers against their direction:
 #   cmake -DROOT=<source dir> -P cmake/LayerIncludes.cmake
 # - core/ includes nothing of intake/ or names/, intake/ nothing of names/;
+# - window/, what both windows share, includes neither window (shell/,
+#   win32/) nor a toolkit (Qt, the Win32 API); nothing of the logic or of
+#   resources/ includes window/; the Win32 window includes nothing of shell/;
 # - tests/support/ nothing of a platform's port;
 # - Qt only in shell/ and in intake/*_qt.* (and in the programs that drive
 #   the window: tests/gui/, bench/);
@@ -9,37 +12,60 @@ if(NOT ROOT)
   message(FATAL_ERROR "LayerIncludes: pass -DROOT=<source dir>")
 endif()
 
-set(violations)
+# The rules, the first that matches wins: a file whose path matches <files>
+# may not include a header matching <headers>, unless its path matches
+# <except> (empty: no exception).
+set(rule_count 0)
+function(layer_rule files headers except why)
+  set(n ${rule_count})
+  set(rule_files_${n} "${files}" PARENT_SCOPE)
+  set(rule_headers_${n} "${headers}" PARENT_SCOPE)
+  set(rule_except_${n} "${except}" PARENT_SCOPE)
+  set(rule_why_${n} "${why}" PARENT_SCOPE)
+  math(EXPR n "${n} + 1")
+  set(rule_count ${n} PARENT_SCOPE)
+endfunction()
+
+set(qt "^Q[A-Za-z]*$|^Qt[A-Za-z]*/")
+set(win32_api "^(windows|windowsx|commctrl|commoncontrols|shellapi|shlobj|ole2|objbase)\\.h$")
+set(window "^(window|tests/window)/")
+layer_rule("^(core|intake|names|resources|tests/support)/" "^window/" "" "window/ lies above the logic")
+layer_rule("${window}" "^(shell|win32)/" "" "window/ lies below both windows")
+layer_rule("${window}" "${win32_api}" "" "window/ is free of the Win32 API")
+layer_rule("${window}" "${qt}" "" "window/ is free of Qt")
+layer_rule("^win32/" "^shell/" "" "the Win32 window takes nothing of the Qt one")
+layer_rule("^core/" "^(intake|names|shell)/" "" "core/ is the lowest layer")
+layer_rule("^intake/" "^(names|shell)/" "" "intake/ lies below names/")
+layer_rule("^names/" "^shell/" "" "the logic never reaches the shell")
+layer_rule("^tests/support/" "^(shell|win32)/" "" "the tests' support library serves both builds")
+layer_rule("" "${qt}" "^intake/[^/]*_qt\\." "Qt belongs to shell/ and intake/*_qt.*")
+layer_rule("" "^unicode/" "^core/collation_icu\\.cpp$" "ICU belongs to core/collation_icu.cpp")
+math(EXPR last_rule "${rule_count} - 1")
+
 file(GLOB_RECURSE files RELATIVE ${ROOT}
   ${ROOT}/core/*.h ${ROOT}/core/*.cpp ${ROOT}/intake/*.h ${ROOT}/intake/*.cpp
   ${ROOT}/names/*.h ${ROOT}/names/*.cpp ${ROOT}/win32/*.h ${ROOT}/win32/*.cpp
-  ${ROOT}/resources/*.h)
-# The logic's own tests, their support library and the fuzz targets, but not
-# tests/gui/, which drives the Qt window.
+  ${ROOT}/window/*.h ${ROOT}/window/*.cpp ${ROOT}/resources/*.h)
+# The logic's own tests, their support library, the tests of window/ and the
+# fuzz targets, but not tests/gui/, which drives the Qt window.
 file(GLOB more RELATIVE ${ROOT} ${ROOT}/tests/*.h ${ROOT}/tests/*.cpp ${ROOT}/tests/support/*.h
-     ${ROOT}/tests/support/*.cpp ${ROOT}/fuzz/*.cpp)
+     ${ROOT}/tests/support/*.cpp ${ROOT}/tests/window/*.cpp ${ROOT}/fuzz/*.cpp)
 list(APPEND files ${more})
+set(violations)
 foreach(file IN LISTS files)
   file(STRINGS ${ROOT}/${file} includes REGEX "^[ \t]*#[ \t]*include")
   foreach(line IN LISTS includes)
     string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]*)[>\"].*" "\\1" header "${line}")
-    set(why)
-    if(file MATCHES "^core/" AND header MATCHES "^(intake|names|shell)/")
-      set(why "core/ is the lowest layer")
-    elseif(file MATCHES "^intake/" AND header MATCHES "^(names|shell)/")
-      set(why "intake/ lies below names/")
-    elseif(file MATCHES "^names/" AND header MATCHES "^shell/")
-      set(why "the logic never reaches the shell")
-    elseif(file MATCHES "^tests/support/" AND header MATCHES "^(shell|win32)/")
-      set(why "the tests' support library serves both builds")
-    elseif(header MATCHES "^Q[A-Za-z]*$|^Qt[A-Za-z]*/" AND NOT file MATCHES "^intake/[^/]*_qt\\.")
-      set(why "Qt belongs to shell/ and intake/*_qt.*")
-    elseif(header MATCHES "^unicode/" AND NOT file STREQUAL "core/collation_icu.cpp")
-      set(why "ICU belongs to core/collation_icu.cpp")
-    endif()
-    if(why)
-      list(APPEND violations "${file}: #include <${header}>: ${why}")
-    endif()
+    foreach(i RANGE ${last_rule})
+      if(NOT file MATCHES "${rule_files_${i}}" OR NOT header MATCHES "${rule_headers_${i}}")
+        continue()
+      endif()
+      if(NOT rule_except_${i} STREQUAL "" AND file MATCHES "${rule_except_${i}}")
+        continue()
+      endif()
+      list(APPEND violations "${file}: #include <${header}>: ${rule_why_${i}}")
+      break()
+    endforeach()
   endforeach()
 endforeach()
 

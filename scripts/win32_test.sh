@@ -26,11 +26,13 @@ unset DISPLAY WAYLAND_DISPLAY
 x_start_server
 
 wine_prefix_start "$scratch"
-"$root/scripts/win32_build.sh" --target quillon_win32_tests quillon_win32_logic_tests
+"$root/scripts/win32_build.sh" --target quillon_win32_tests quillon_win32_logic_tests \
+  quillon_window_tests
 wine_prefix_wait_boot
-# The port's tests, then the logic's; both run even when the first fails.
+# The port's tests, the logic's, then the windows' shared behaviour; each
+# runs even when one before it fails.
 status=0
-for program in quillon_win32_tests quillon_win32_logic_tests; do
+for program in quillon_win32_tests quillon_win32_logic_tests quillon_window_tests; do
   "$WINE" "$root/build-win/tests/$program.exe" "$@" || status=1
 done
 exit "$status"

@@ -1,6 +1,6 @@
-// The rows of the file list: three columns of text, each in one buffer, so
-// that replacing every row or a whole column is one pass and one
-// notification, and a million rows fit in a few tens of megabytes.
+// The file list's rows as Qt's view reads them: the window's row table
+// (window/row_table.h) shown through a table model, with the icon of each
+// row's file type. The model keeps no text of its own.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -8,34 +8,33 @@
 #include <QIcon>
 #include <QMimeDatabase>
 #include <string>
-#include <string_view>
 #include <vector>
 
-#include "shell/text_column.h"
+#include "window/row_table.h"
+#include "window/window_port.h"
+
+class QAbstractItemView;
 
 namespace quillon {
 
-class FileListModel : public QAbstractTableModel {
+class FileListModel : public QAbstractTableModel, public RowsView {
  public:
-  explicit FileListModel(QObject* parent = nullptr);
+  // `rows` must outlive the model; `list` is the view that shows it (and
+  // owns it), or nullptr.
+  FileListModel(RowTable& rows, QAbstractItemView* list);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-  // Replaces every row: the names in the first column, the others empty.
-  void SetRows(std::u16string_view directory, std::vector<std::u16string> names);
-  void Clear();
-  void RemoveRow(int row);
-  // Removes these rows (ascending, each once); the others keep their order.
-  void RemoveRows(const std::vector<int>& rows);
-  void SetCell(int row, int column, std::u16string_view text);
-  // texts[j] into row j, for the rows both have.
-  void SetColumn(int column, std::vector<std::u16string> texts);
-  // The same, taking the buffer over.
-  void SetColumn(int column, NamePool texts);
-  void ClearColumn(int column);
+  // RowsView
+  void RowsChanging(const RowChange& change) override;
+  void RowsChanged(const RowChange& change) override;
+  void ScrollTo(int row) override;
+  std::vector<int> Selection() const override;
+
+  // The cell's text as set, not as shown.
   std::u16string Cell(int row, int column) const;
 
  private:
@@ -43,10 +42,9 @@ class FileListModel : public QAbstractTableModel {
   QIcon IconOf(int row) const;
   QString MimeTypeNameOf(int row) const;
 
-  std::u16string m_directory;
-  TextColumn m_columns[3];
-  // Index into m_icons per row; -1 until the row has been shown.
-  mutable std::vector<int> m_iconIndex;
+  RowTable& m_rows;
+  QAbstractItemView* m_list;
+  // The icons found so far; a row's icon slot is an index into them.
   mutable std::vector<QIcon> m_icons;
   mutable QHash<QString, int> m_iconByMimeType;
   QMimeDatabase m_mimeDatabase;

@@ -1,17 +1,12 @@
-// Opening a file or an address with the desktop's default application.
+// Opening a file or an address with the desktop's default application, on
+// Linux.
 #pragma once
 
 #include <string_view>
 
-namespace quillon {
+#include "window/desktop.h"
 
-class Opener {
- public:
-  virtual ~Opener() = default;
-  // Starts the default application for a full path or an address and does
-  // not wait for it; whether it worked is not reported.
-  virtual void Open(std::u16string_view pathOrAddress) = 0;
-};
+namespace quillon {
 
 // Runs xdg-open with the exact bytes of the path, detached from this process.
 class XdgOpener : public Opener {

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cwctype>
 
-#include "core/erase_marked.h"
 #include "core/paths.h"
 #include "core/visible_name.h"
 #include "win32/win32_text.h"
@@ -14,9 +13,6 @@
 namespace quillon {
 
 namespace {
-
-constexpr int kColumns = 3;
-constexpr int kNotLookedUp = -1;
 
 // Files of these types carry an icon of their own (a program's, a shortcut's
 // target's), so their icon is looked up per file; every other type has one
@@ -38,74 +34,38 @@ std::u16string ExtensionKey(std::u16string_view name) {
 
 }  // namespace
 
-FileListView::FileListView(HWND list) : m_list(list) {}
+FileListView::FileListView(HWND list, RowTable& rows) : m_list(list), m_rows(rows) {}
 
 void FileListView::ResetCount() {
-  // Nothing stays selected: the row numbers now mean other files.
   ListView_SetItemState(m_list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-  ListView_SetItemCountEx(m_list, RowCount(), 0);
+  ListView_SetItemCountEx(m_list, m_rows.RowCount(), 0);
   if (m_lastColumnMinimum >= 0) FitLastColumn(m_lastColumnMinimum);
   InvalidateRect(m_list, nullptr, TRUE);
 }
 
-void FileListView::SetRows(std::u16string_view directory, std::vector<std::u16string> names) {
-  m_directory = directory;
-  const std::size_t count = names.size();
-  m_columns[0].Assign(names, count);
-  names = {};
-  for (int column = 1; column < kColumns; ++column) m_columns[column].Assign({}, count);
-  m_iconIndex.assign(count, kNotLookedUp);
-  ResetCount();
-}
-
-void FileListView::RemoveRows(const std::vector<int>& rows) {
-  std::vector<bool> doomed(m_columns[0].Size(), false);
-  bool any = false;
-  for (const int row : rows) {
-    if (row < 0 || row >= RowCount()) continue;
-    doomed[static_cast<std::size_t>(row)] = true;
-    any = true;
+void FileListView::RowsChanged(const RowChange& change) {
+  switch (change.kind) {
+    case RowChange::Kind::kReplaced:
+      ResetCount();
+      return;
+    case RowChange::Kind::kRemoved:
+    case RowChange::Kind::kRemovedScattered: {
+      ResetCount();
+      const int current = std::min(change.rows.first, m_rows.RowCount() - 1);
+      if (current >= 0) ListView_SetItemState(m_list, current, LVIS_FOCUSED, LVIS_FOCUSED);
+      return;
+    }
+    case RowChange::Kind::kCells:
+      if (change.rows.first == change.rows.last) {
+        ListView_RedrawItems(m_list, change.rows.first, change.rows.last);
+      } else {
+        InvalidateRect(m_list, nullptr, FALSE);
+      }
+      return;
   }
-  if (!any) return;
-  for (auto& column : m_columns) column.EraseMarked(doomed);
-  EraseMarked(m_iconIndex, doomed);
-  ResetCount();
-  // The keyboard goes on from where the first removed row was.
-  const int first = *std::min_element(rows.begin(), rows.end());
-  const int current = std::min(std::max(first, 0), RowCount() - 1);
-  if (current >= 0) ListView_SetItemState(m_list, current, LVIS_FOCUSED, LVIS_FOCUSED);
 }
 
-void FileListView::SetCell(int row, int column, std::u16string_view text) {
-  if (row < 0 || row >= RowCount() || column < 0 || column >= kColumns) return;
-  m_columns[column].Set(static_cast<std::size_t>(row), text);
-  ListView_RedrawItems(m_list, row, row);
-}
-
-void FileListView::SetColumn(int column, const std::vector<std::u16string>& texts) {
-  if (column < 0 || column >= kColumns) return;
-  m_columns[column].Assign(texts, m_columns[column].Size());
-  InvalidateRect(m_list, nullptr, FALSE);
-}
-
-void FileListView::SetColumn(int column, NamePool texts) {
-  if (column < 0 || column >= kColumns) return;
-  m_columns[column].Take(std::move(texts), m_columns[column].Size());
-  InvalidateRect(m_list, nullptr, FALSE);
-}
-
-void FileListView::ClearColumn(int column) {
-  if (column < 0 || column >= kColumns) return;
-  m_columns[column].ClearTexts();
-  InvalidateRect(m_list, nullptr, FALSE);
-}
-
-std::u16string_view FileListView::Cell(int row, int column) const {
-  if (row < 0 || row >= RowCount() || column < 0 || column >= kColumns) return {};
-  return m_columns[column].At(static_cast<std::size_t>(row));
-}
-
-std::vector<int> FileListView::SelectedRows() const {
+std::vector<int> FileListView::Selection() const {
   std::vector<int> rows;
   rows.reserve(ListView_GetSelectedCount(m_list));
   for (int row = ListView_GetNextItem(m_list, -1, LVNI_SELECTED); row >= 0;
@@ -123,14 +83,18 @@ int FileListView::CurrentRow() const {
   return ListView_GetNextItem(m_list, -1, LVNI_FOCUSED);
 }
 
-void FileListView::EnsureVisible(int row) {
-  if (row >= 0 && row < RowCount()) ListView_EnsureVisible(m_list, row, FALSE);
+void FileListView::SelectAll() {
+  ListView_SetItemState(m_list, -1, LVIS_SELECTED, LVIS_SELECTED);
+}
+
+void FileListView::ScrollTo(int row) {
+  ListView_EnsureVisible(m_list, row, FALSE);
 }
 
 void FileListView::FitLastColumn(int minimumWidth) {
   m_lastColumnMinimum = minimumWidth;
   int others = 0;
-  for (int column = 0; column < kColumns - 1; ++column) {
+  for (int column = 0; column < window::kColumnCount - 1; ++column) {
     others += ListView_GetColumnWidth(m_list, column);
   }
   // A scroll bar that goes as the column narrows gives its width back to the
@@ -139,18 +103,18 @@ void FileListView::FitLastColumn(int minimumWidth) {
     RECT client;
     GetClientRect(m_list, &client);
     const int width = std::max(minimumWidth, static_cast<int>(client.right) - others);
-    if (ListView_GetColumnWidth(m_list, kColumns - 1) == width) return;
-    ListView_SetColumnWidth(m_list, kColumns - 1, width);
+    if (ListView_GetColumnWidth(m_list, window::kColumnCount - 1) == width) return;
+    ListView_SetColumnWidth(m_list, window::kColumnCount - 1, width);
   }
 }
 
 void FileListView::FillDisplayInfo(NMLVDISPINFOW& info) {
   LVITEMW& item = info.item;
-  if (item.iItem < 0 || item.iItem >= RowCount()) return;
+  if (!m_rows.HasRow(item.iItem)) return;
   if ((item.mask & LVIF_TEXT) != 0 && item.pszText != nullptr && item.cchTextMax > 0) {
     // Shown so that no character can hide or reorder part of a name; the
     // name itself stays as it is.
-    const std::u16string shown = VisibleName(Cell(item.iItem, item.iSubItem));
+    const std::u16string shown = VisibleName(m_rows.Cell(item.iItem, item.iSubItem));
     const std::size_t length =
         std::min(shown.size(), static_cast<std::size_t>(item.cchTextMax - 1));
     std::copy_n(shown.data(), length, reinterpret_cast<char16_t*>(item.pszText));
@@ -162,22 +126,25 @@ void FileListView::FillDisplayInfo(NMLVDISPINFOW& info) {
 }
 
 int FileListView::IconOf(int row) {
-  int& slot = m_iconIndex[static_cast<std::size_t>(row)];
-  if (slot != kNotLookedUp) return slot;
-  const std::u16string_view name = Cell(row, 0);
+  if (m_rows.IconSlot(row) != RowTable::kIconNotLookedUp) return m_rows.IconSlot(row);
+  const std::u16string_view name = m_rows.Cell(row, kOldNameColumn);
   const std::u16string extension = ExtensionKey(name);
   const bool ownIcon = HasIconOfItsOwn(extension);
   if (!ownIcon) {
     const auto known = m_iconByExtension.find(extension);
-    if (known != m_iconByExtension.end()) return slot = known->second;
+    if (known != m_iconByExtension.end()) {
+      m_rows.SetIconSlot(row, known->second);
+      return known->second;
+    }
   }
   SHFILEINFOW info{};
-  const std::wstring path = ToWide(JoinPath(m_directory, name));
+  const std::wstring path = ToWide(JoinPath(m_rows.Directory(), name));
   const bool found = SHGetFileInfoW(path.c_str(), 0, &info, sizeof(info),
                                     SHGFI_SYSICONINDEX | SHGFI_SMALLICON) != 0;
   // Without the shell's answer the row shows no icon.
-  slot = found ? info.iIcon : I_IMAGENONE;
+  const int slot = found ? info.iIcon : I_IMAGENONE;
   if (!ownIcon && found) m_iconByExtension.emplace(extension, slot);
+  m_rows.SetIconSlot(row, slot);
   return slot;
 }
 

@@ -1,7 +1,7 @@
-// The rows of the file list as a report list-view with owner data: the list
-// keeps no text of its own and asks for each cell as it paints it, so that
-// a hundred thousand rows cost their text and a few bytes each, and
-// replacing every row or a whole column is one pass.
+// The file list as a report list-view with owner data: the list keeps no
+// text of its own and asks for each cell as it paints it, from the window's
+// row table (window/row_table.h), so that a hundred thousand rows cost their
+// text and a few bytes each.
 #pragma once
 
 #include <windows.h>
@@ -9,40 +9,25 @@
 #include <commctrl.h>
 
 #include <string>
-#include <string_view>
 #include <unordered_map>
 #include <vector>
 
-#include "core/name_pool.h"
-#include "shell/text_column.h"
+#include "window/row_table.h"
+#include "window/window_port.h"
 
 namespace quillon {
 
-class FileListView {
+class FileListView final : public RowsView {
  public:
-  // `list` is a list-view created with LVS_OWNERDATA.
-  explicit FileListView(HWND list);
+  // `list` is a list-view created with LVS_OWNERDATA; `rows` must outlive
+  // the view.
+  FileListView(HWND list, RowTable& rows);
 
   HWND Window() const { return m_list; }
-  int RowCount() const { return static_cast<int>(m_columns[0].Size()); }
-
-  // Replaces every row: the names in the first column, the others empty;
-  // nothing stays selected.
-  void SetRows(std::u16string_view directory, std::vector<std::u16string> names);
-  // Removes these rows (ascending, each once); the others keep their order.
-  void RemoveRows(const std::vector<int>& rows);
-  void SetCell(int row, int column, std::u16string_view text);
-  void SetColumn(int column, const std::vector<std::u16string>& texts);
-  void SetColumn(int column, NamePool texts);
-  void ClearColumn(int column);
-  std::u16string_view Cell(int row, int column) const;
-
-  // The selected rows, ascending.
-  std::vector<int> SelectedRows() const;
   bool HasSelection() const;
   // The row with the focus rectangle, or -1.
   int CurrentRow() const;
-  void EnsureVisible(int row);
+  void SelectAll();
   // Gives the last column the width the others leave of the list's client
   // area, but at least `minimumWidth`, so that short rows need no horizontal
   // scroll bar. The list fits it again itself whenever its row count changes
@@ -52,6 +37,14 @@ class FileListView {
   // Answers LVN_GETDISPINFOW: the cell's text as shown and the row's icon.
   void FillDisplayInfo(NMLVDISPINFOW& info);
 
+  // RowsView. Whenever rows come or go nothing stays selected, since the
+  // row numbers now mean other files; after a removal the keyboard goes on
+  // from where the first removed row was.
+  void RowsChanging(const RowChange&) override {}
+  void RowsChanged(const RowChange& change) override;
+  void ScrollTo(int row) override;
+  std::vector<int> Selection() const override;
+
  private:
   // The index of the row's icon in the system image list, looked up the
   // first time the row is shown.
@@ -59,9 +52,7 @@ class FileListView {
   void ResetCount();
 
   HWND m_list;
-  std::u16string m_directory;
-  TextColumn m_columns[3];
-  std::vector<int> m_iconIndex;  // -1 until the row has been shown
+  RowTable& m_rows;
   int m_lastColumnMinimum = -1;  // -1 until the owner first fits the column
   std::unordered_map<std::u16string, int> m_iconByExtension;
 };

@@ -2,56 +2,34 @@
 
 #include <commoncontrols.h>
 #include <shellapi.h>
-#include <windowsx.h>
 
 #include <algorithm>
 
-#include "core/visible_name.h"
-#include "resources/menus.h"
 #include "resources/strings.h"
 #include "win32/dialog_boxes.h"
 #include "win32/drop_target.h"
 #include "win32/resource.h"
-#include "win32/win32_clipboard.h"
 #include "win32/win32_text.h"
+#include "window/row_menu.h"
+#include "window/window_constants.h"
 
 namespace quillon {
 
 namespace {
 
-constexpr int kColumnWidthUnits = 120;
-// The last column takes the rest of the list's width, but never less.
-constexpr int kLastColumnMinimumUnits = 60;
 // Posted once the window is shown: the command line's paths, as one drop.
 constexpr UINT WM_ARGUMENTS_DROP = WM_APP + 1;
 // Posted when the window is activated, to look at where the focus came back.
 constexpr UINT WM_CHECK_FOCUS = WM_APP + 2;
-// How long work must last before its count is shown, and how often the
-// window repaints meanwhile.
-constexpr ULONGLONG kShowProgressAfterMs = 500;
-constexpr ULONGLONG kRepaintEveryMs = 40;
-
-// What a user can do to a window: none of it is taken while work runs.
-// Painting, timers and the system's own messages still are.
-bool IsUserInput(UINT message) {
-  return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
-         (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
-         (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK) ||
-         message == WM_NCMOUSEHOVER || message == WM_NCMOUSELEAVE;
-}
-
-bool IsButton(HWND window) {
-  wchar_t className[16] = {};
-  GetClassNameW(window, className, 16);
-  return lstrcmpiW(className, WC_BUTTONW) == 0;
-}
 
 }  // namespace
 
 MainDialog::MainDialog(HINSTANCE instance)
-    : m_instance(instance),
+    : WindowPort(m_clipboard, m_opener),
+      m_instance(instance),
       m_title(LoadResourceString(instance, IDS_APP_TITLE)),
       m_dlg(std::make_unique<CQuillonDlg>(m_fileSystem, *this)) {
+  SetBusyView(this);
   // Without the string the caption falls back to the program's own title.
   if (m_title.empty()) m_title = ToWide(str::kAppTitle);
   m_icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
@@ -112,6 +90,11 @@ INT_PTR CALLBACK MainDialog::DialogProc(HWND window, UINT message, WPARAM wParam
   return self == nullptr ? FALSE : self->HandleMessage(message, wParam, lParam);
 }
 
+INT_PTR MainDialog::Handled(LRESULT result) {
+  SetWindowLongPtrW(m_window, DWLP_MSGRESULT, result);
+  return TRUE;
+}
+
 INT_PTR MainDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   // Until the list is known (early in WM_INITDIALOG) the dialog's defaults
   // serve.
@@ -122,28 +105,25 @@ INT_PTR MainDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case WM_NOTIFY: {
       auto& header = *reinterpret_cast<NMHDR*>(lParam);
-      if (header.idFrom != IDC_FILE_LIST) return FALSE;
-      SetWindowLongPtrW(m_window, DWLP_MSGRESULT, OnListNotify(header));
-      return TRUE;
+      return header.idFrom == IDC_FILE_LIST ? Handled(OnListNotify(header)) : FALSE;
     }
     case WM_CONTEXTMENU:
-      // From the keyboard (no point): below the current row. A right click
-      // has already opened the menu through NM_RCLICK.
-      if (reinterpret_cast<HWND>(wParam) == m_list->Window() && lParam == -1 && !Busy()) {
-        ShowRowMenuAtCurrentRow();
-        return TRUE;
-      }
-      return FALSE;
+      return OnContextMenu(reinterpret_cast<HWND>(wParam), lParam) ? TRUE : FALSE;
     case WM_FILESDROPPED:
-      if (!Busy() && m_dropTarget != nullptr) m_dlg->OnFilesDropped(m_dropTarget->DropPaths());
-      SetWindowLongPtrW(m_window, DWLP_MSGRESULT, 0);
-      return TRUE;
+      OnFilesDropped();
+      return Handled(0);
     case WM_ARGUMENTS_DROP:
-      if (!Busy() && m_acceptDrops && !m_argumentPaths.empty()) {
-        m_dlg->OnFilesDropped(std::move(m_argumentPaths));
-      }
-      m_argumentPaths = {};
+      OnArgumentsDrop();
       return TRUE;
+    case WM_SYSCOMMAND:
+      return OnSysCommand(wParam) ? TRUE : FALSE;
+    default:
+      return HandleWindowMessage(message, wParam, lParam);
+  }
+}
+
+INT_PTR MainDialog::HandleWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
     case WM_ACTIVATE:
       // The dialog gives the focus back to the control that had it when the
       // window was left, after a message box for example; that control may
@@ -162,14 +142,6 @@ INT_PTR MainDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       info.ptMinTrackSize.y = m_initialWindowRect.bottom - m_initialWindowRect.top;
       return TRUE;
     }
-    case WM_SYSCOMMAND:
-      // Closing would not stop the work, only lose its outcome.
-      if (Busy() && (wParam & 0xFFF0) == SC_CLOSE) return TRUE;
-      if ((wParam & 0xFFF0) == IDM_ABOUTBOX) {
-        if (!Busy()) ShowAbout();
-        return TRUE;
-      }
-      return FALSE;
     case WM_PAINT:
       return OnPaintMinimised() ? TRUE : FALSE;
     case WM_QUERYDRAGICON:
@@ -178,11 +150,7 @@ INT_PTR MainDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (!Busy()) DestroyWindow(m_window);
       return TRUE;
     case WM_DESTROY:
-      if (m_dropTarget != nullptr) m_dropTarget->Revoke();
-      // The list would destroy its image list with itself; that one is the
-      // shell's.
-      ListView_SetImageList(m_list->Window(), nullptr, LVSIL_SMALL);
-      PostQuitMessage(0);
+      OnDestroy();
       return TRUE;
     case WM_NCDESTROY:
       m_window = nullptr;
@@ -205,13 +173,15 @@ void MainDialog::OnInitDialog() {
   SendMessageW(m_window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon));
   SetWindowTextW(m_window, m_title.c_str());
   GetWindowRect(m_window, &m_initialWindowRect);
+  m_clipboard.SetOwner(m_window);
 
   RECT client;
   GetClientRect(m_window, &client);
   m_layout.Record(client.right, client.bottom, [this](int id) { return ControlRect(id); });
 
   const HWND list = GetDlgItem(m_window, IDC_FILE_LIST);
-  m_list = std::make_unique<FileListView>(list);
+  m_list = std::make_unique<FileListView>(list, Rows());
+  SetRowsView(m_list.get());
   InsertColumns();
 
   m_dropTarget = new FileListDropTarget(list);
@@ -230,13 +200,13 @@ void MainDialog::OnInitDialog() {
 }
 
 void MainDialog::InsertColumns() {
-  // 120 horizontal dialog units: thirty times the width of four.
+  // The columns' width in dialog units, as whole multiples of the width of
+  // four units.
   RECT units{0, 0, 4, 8};
   MapDialogRect(m_window, &units);
-  const int width = (units.right - units.left) * (kColumnWidthUnits / 4);
-  const char16_t* const titles[] = {str::kColumnOldName, str::kColumnNewName, str::kColumnResult};
-  for (int column = 0; column < 3; ++column) {
-    std::wstring title = ToWide(titles[column]);
+  const int width = (units.right - units.left) * (window::kColumnWidthUnits / 4);
+  for (int column = 0; column < window::kColumnCount; ++column) {
+    std::wstring title = ToWide(window::kColumnTitles[static_cast<std::size_t>(column)]);
     LVCOLUMNW info{};
     info.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     info.fmt = LVCFMT_LEFT;
@@ -249,58 +219,9 @@ void MainDialog::InsertColumns() {
 }
 
 void MainDialog::FitLastColumn() {
-  RECT units{0, 0, kLastColumnMinimumUnits, 8};
+  RECT units{0, 0, window::kLastColumnMinimumUnits, 8};
   MapDialogRect(m_window, &units);
   m_list->FitLastColumn(units.right - units.left);
-}
-
-FocusArea MainDialog::FocusAreaOf(HWND window) const {
-  if (window == GetDlgItem(m_window, IDC_NAME)) return FocusArea::kNameField;
-  if (window == m_list->Window()) return FocusArea::kFileList;
-  return FocusArea::kOther;
-}
-
-bool MainDialog::PreTranslateMessage(const MSG& message) {
-  if (m_window == nullptr || (message.hwnd != m_window && !IsChild(m_window, message.hwnd))) {
-    return false;
-  }
-  const bool keyDown = message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN;
-  const auto key = static_cast<UINT>(message.wParam);
-  const bool inList = message.hwnd == m_list->Window();
-  const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
-  // The Menu key would also open the menu when it is let go.
-  if (message.message == WM_KEYUP && key == VK_APPS && inList) return true;
-  if (!keyDown) return false;
-  switch (key) {
-    case VK_ESCAPE:
-      return true;  // the window does not close
-    case VK_F5:
-      m_dlg->RefreshList();
-      return true;
-    case VK_F1:
-      ShowAbout();
-      return true;
-    case VK_RETURN:
-      // A push button with the focus is pressed by Enter as usual.
-      if (IsButton(message.hwnd)) return false;
-      m_dlg->OnOK(FocusAreaOf(message.hwnd));
-      return true;
-    case VK_APPS:
-      if (!inList) return false;
-      ShowRowMenuAtCurrentRow();
-      return true;
-    case VK_F10:
-      if (!inList || !shift) return false;
-      ShowRowMenuAtCurrentRow();
-      return true;
-    case 'A':
-      // Ctrl+A selects every row, as lists elsewhere on the desktop do.
-      if (!inList || (GetKeyState(VK_CONTROL) & 0x8000) == 0) return false;
-      ListView_SetItemState(m_list->Window(), -1, LVIS_SELECTED, LVIS_SELECTED);
-      return true;
-    default:
-      return false;
-  }
 }
 
 void MainDialog::OnCommand(int id, int code) {
@@ -327,18 +248,15 @@ void MainDialog::OnCommand(int id, int code) {
       return;
     case IDOK:
       // Enter where no control uses it itself.
-      m_dlg->OnOK(FocusAreaOf(GetFocus()));
+      RunKeyCommand({Key::kEnter, KeyPlaceOf(GetFocus()), false, false, false}, *m_dlg, *this);
       return;
     case IDCANCEL:
       return;  // Esc never closes the window; the close box does
     default:
-      break;
-  }
-  for (const menus::MenuItem& item : menus::kRowMenu) {
-    if (item.command && static_cast<int>(*item.command) == id) {
-      m_dlg->OnMenuCommand(*item.command);
+      // The list's menu: the chosen command comes as an ordinary command.
+      if (const std::optional<MenuCommand> command = RowMenuCommandOf(id))
+        m_dlg->OnMenuCommand(*command);
       return;
-    }
   }
 }
 
@@ -359,14 +277,28 @@ LRESULT MainDialog::OnListNotify(NMHDR& header) {
     case NM_DBLCLK:
       if (!Busy()) m_dlg->OpenSelectedFiles();
       return 0;
-    case LVN_KEYDOWN:
-      if (!Busy() && reinterpret_cast<NMLVKEYDOWN*>(&header)->wVKey == VK_DELETE) {
-        m_dlg->DeleteSelectedRows();
-      }
-      return 0;
     default:
       return 0;
   }
+}
+
+void MainDialog::OnFilesDropped() {
+  if (!Busy() && m_dropTarget != nullptr) m_dlg->OnFilesDropped(m_dropTarget->DropPaths());
+}
+
+void MainDialog::OnArgumentsDrop() {
+  if (!Busy() && m_acceptDrops && !m_argumentPaths.empty()) {
+    m_dlg->OnFilesDropped(std::move(m_argumentPaths));
+  }
+  m_argumentPaths = {};
+}
+
+bool MainDialog::OnSysCommand(WPARAM command) {
+  // Closing would not stop the work, only lose its outcome.
+  if (Busy() && (command & 0xFFF0) == SC_CLOSE) return true;
+  if ((command & 0xFFF0) != IDM_ABOUTBOX) return false;
+  ShowAbout();
+  return true;
 }
 
 std::optional<LayoutRect> MainDialog::ControlRect(int id) const {
@@ -389,7 +321,7 @@ void MainDialog::OnSize(int width, int height) {
                    std::max(0, rect.Height()), FALSE);
       });
   if (moved) {
-    if (m_list) FitLastColumn();
+    FitLastColumn();
     RedrawWindow(m_window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
   }
 }
@@ -408,195 +340,18 @@ bool MainDialog::OnPaintMinimised() {
   return true;
 }
 
-void MainDialog::ShowAbout() {
-  if (Busy()) return;
-  RunAboutBox(m_instance, m_window,
-              [this](std::u16string_view address) { OpenWithDefaultApplication(address); });
-}
-
-void MainDialog::ShowRowMenu(POINT screen) {
-  const HMENU menu = LoadMenuW(m_instance, MAKEINTRESOURCEW(IDR_ROW_MENU));
-  if (menu == nullptr) return;
-  const HMENU popup = GetSubMenu(menu, 0);
-  const bool clipboardHasText = HasClipboardText();
-  const bool rowsSelected = m_list->HasSelection();
-  for (const menus::MenuItem& item : menus::kRowMenu) {
-    if (!item.command) continue;
-    const bool enabled = m_dlg->IsMenuCommandEnabled(*item.command, clipboardHasText, rowsSelected);
-    EnableMenuItem(popup, static_cast<UINT>(*item.command),
-                   MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
-  }
-  // The chosen command comes to the dialog as an ordinary command.
-  TrackPopupMenu(popup, 0, screen.x, screen.y, 0, m_window, nullptr);
-  DestroyMenu(menu);
-}
-
-void MainDialog::ShowRowMenuAtCurrentRow() {
-  // Without a current row: the top of the rows, below the column headers.
-  RECT header{};
-  GetWindowRect(ListView_GetHeader(m_list->Window()), &header);
-  POINT point{0, header.bottom - header.top};
-  RECT row;
-  const int current = m_list->CurrentRow();
-  if (current >= 0 && ListView_GetItemRect(m_list->Window(), current, &row, LVIR_BOUNDS)) {
-    point = {row.left, row.bottom};
-  }
-  ClientToScreen(m_list->Window(), &point);
-  ShowRowMenu(point);
-}
-
-// --- DialogPort ---------------------------------------------------------------
-
-void MainDialog::ShowMessage(std::u16string_view text) {
-  MessageBoxW(m_window, ToWide(text).c_str(), m_title.c_str(), MB_OK | MB_ICONWARNING);
-}
-
-bool MainDialog::AskOkCancel(std::u16string_view text) {
-  return MessageBoxW(m_window, ToWide(text).c_str(), m_title.c_str(),
-                     MB_OKCANCEL | MB_ICONWARNING | MB_DEFBUTTON1) == IDOK;
-}
-
-void MainDialog::ShowRetryDialog(std::u16string_view message) {
-  RunRetryDialog(m_instance, m_window, FromWide(m_title), message);
-}
-
-void MainDialog::SetDirectoryText(std::u16string_view text) {
-  SetDlgItemTextW(m_window, IDC_DIRECTORY, ToWide(VisibleName(text)).c_str());
-}
-
-void MainDialog::SetRows(std::u16string_view directory, std::vector<std::u16string> names) {
-  m_list->SetRows(directory, std::move(names));
-}
-
-void MainDialog::DeleteAllRows() {
-  m_list->SetRows(u"", {});
-}
-
-void MainDialog::DeleteRow(int row) {
-  m_list->RemoveRows({row});
-}
-
-void MainDialog::DeleteRows(const std::vector<int>& rows) {
-  m_list->RemoveRows(rows);
-}
-
-void MainDialog::EnsureRowVisible(int row) {
-  m_list->EnsureVisible(row);
-}
-
-void MainDialog::SetCellText(int row, int column, std::u16string_view text) {
-  m_list->SetCell(row, column, text);
-}
-
-void MainDialog::SetColumnTexts(int column, std::vector<std::u16string> texts) {
-  m_list->SetColumn(column, texts);
-}
-
-void MainDialog::SetColumnNames(int column, NamePool texts) {
-  m_list->SetColumn(column, std::move(texts));
-}
-
-void MainDialog::ClearColumn(int column) {
-  m_list->ClearColumn(column);
-}
-
-std::vector<int> MainDialog::SelectedRows() {
-  return m_list->SelectedRows();
-}
-
-std::u16string MainDialog::NameFieldText() {
-  return WindowText(GetDlgItem(m_window, IDC_NAME));
-}
-
-void MainDialog::SetControlEnabled(ControlId id, bool enabled) {
-  const HWND control = GetDlgItem(m_window, static_cast<int>(id));
-  if (control == nullptr) return;
-  // A disabled control keeps no focus, and disabling it would leave the
-  // focus nowhere: the keyboard moves on first to the next control that
-  // takes it, as it would by Tab.
-  if (!enabled && GetFocus() == control) SendMessageW(m_window, WM_NEXTDLGCTL, 0, FALSE);
-  EnableWindow(control, enabled ? TRUE : FALSE);
+void MainDialog::OnDestroy() {
+  if (m_dropTarget != nullptr) m_dropTarget->Revoke();
+  // The list would destroy its image list with itself; that one is the
+  // shell's.
+  ListView_SetImageList(m_list->Window(), nullptr, LVSIL_SMALL);
+  PostQuitMessage(0);
 }
 
 void MainDialog::MoveFocusFromDisabled() {
   const HWND focus = GetFocus();
   if (focus != nullptr && IsChild(m_window, focus) && !IsWindowEnabled(focus)) {
     SendMessageW(m_window, WM_NEXTDLGCTL, 0, FALSE);
-  }
-}
-
-void MainDialog::SetAcceptDrops(bool accept) {
-  m_acceptDrops = accept;
-  if (m_dropTarget != nullptr && !Busy()) m_dropTarget->SetAcceptDrop(accept);
-}
-
-bool MainDialog::SetClipboardText(std::u16string_view text) {
-  return SetClipboardUnicodeText(m_window, text);
-}
-
-std::optional<std::u16string> MainDialog::ClipboardText() {
-  return ClipboardUnicodeText(m_window);
-}
-
-bool MainDialog::HasClipboardText() {
-  return HasClipboardUnicodeText();
-}
-
-void MainDialog::OpenWithDefaultApplication(std::u16string_view pathOrAddress) {
-  ShellExecuteW(nullptr, nullptr, ToWide(pathOrAddress).c_str(), nullptr, nullptr, SW_SHOW);
-}
-
-void MainDialog::BeginProgress(std::size_t total) {
-  if (m_busyDepth++ == 0) {
-    m_busySince = GetTickCount64();
-    m_lastPump = m_busySince;
-    // A drop arriving while the window pumps would start other work.
-    if (m_dropTarget != nullptr) m_dropTarget->SetAcceptDrop(false);
-  }
-  m_progressTotal = total;
-  m_progressDone = 0;
-  if (m_progressShown) ShowProgressInCaption();
-}
-
-void MainDialog::SetProgress(std::size_t done) {
-  m_progressDone = done;
-  if (!Busy()) return;
-  const ULONGLONG now = GetTickCount64();
-  if (now - m_lastPump < kRepaintEveryMs) return;
-  m_lastPump = now;
-  if (m_progressShown || now - m_busySince >= kShowProgressAfterMs) ShowProgressInCaption();
-  PumpWhileBusy();
-}
-
-void MainDialog::EndProgress() {
-  if (m_busyDepth == 0 || --m_busyDepth > 0) return;
-  if (m_dropTarget != nullptr) m_dropTarget->SetAcceptDrop(m_acceptDrops);
-  if (m_progressShown) {
-    m_progressShown = false;
-    SetWindowTextW(m_window, m_title.c_str());
-  }
-}
-
-void MainDialog::ShowProgressInCaption() {
-  m_progressShown = true;
-  const std::size_t done = std::min(m_progressDone, m_progressTotal);
-  std::wstring caption = m_title + L" \u2014 " + ToWide(str::kProgressLabel) + L" " +
-                         std::to_wstring(done) + L" / " + std::to_wstring(m_progressTotal) +
-                         ToWide(str::kProgressFiles);
-  SetWindowTextW(m_window, caption.c_str());
-}
-
-void MainDialog::PumpWhileBusy() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) {
-      // For the message loop, once the work is done.
-      PostQuitMessage(static_cast<int>(message.wParam));
-      return;
-    }
-    if (IsUserInput(message.message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
   }
 }
 

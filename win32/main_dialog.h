@@ -2,7 +2,8 @@
 // message loop of its own, so that keys are seen before the dialog's own
 // keyboard handling. It shows what the logic (CQuillonDlg) tells it through
 // the dialog port and forwards every user action to it; it decides nothing
-// itself.
+// itself. What every window does alike (the rows, long work, the keys, the
+// list's menu) is WindowPort's and window/'s; this class only calls Win32.
 #pragma once
 
 #include <windows.h>
@@ -14,11 +15,14 @@
 #include <string>
 #include <vector>
 
-#include "core/dialog_port.h"
 #include "core/layout.h"
 #include "core/quillon_dlg.h"
 #include "win32/file_list_view.h"
+#include "win32/shell_opener.h"
+#include "win32/win32_clipboard.h"
 #include "win32/win32_file_system.h"
+#include "window/key_map.h"
+#include "window/window_port.h"
 
 struct IImageList;
 
@@ -26,7 +30,7 @@ namespace quillon {
 
 class FileListDropTarget;
 
-class MainDialog final : public DialogPort {
+class MainDialog final : public WindowPort, private BusyView, private KeyCommandTarget {
  public:
   explicit MainDialog(HINSTANCE instance);
   ~MainDialog() override;
@@ -40,35 +44,33 @@ class MainDialog final : public DialogPort {
   // Runs the message loop until the window is closed; the exit code.
   int Run();
 
-  // DialogPort
+ private:
+  // DialogPort, what only the window can show or answer (main_dialog_port.cpp).
   void ShowMessage(std::u16string_view text) override;
   bool AskOkCancel(std::u16string_view text) override;
   void ShowRetryDialog(std::u16string_view message) override;
   void SetDirectoryText(std::u16string_view text) override;
-  void SetRows(std::u16string_view directory, std::vector<std::u16string> names) override;
-  void DeleteAllRows() override;
-  void DeleteRow(int row) override;
-  void DeleteRows(const std::vector<int>& rows) override;
-  void EnsureRowVisible(int row) override;
-  void SetCellText(int row, int column, std::u16string_view text) override;
-  void SetColumnTexts(int column, std::vector<std::u16string> texts) override;
-  void SetColumnNames(int column, NamePool texts) override;
-  void ClearColumn(int column) override;
-  std::vector<int> SelectedRows() override;
   std::u16string NameFieldText() override;
   void SetControlEnabled(ControlId id, bool enabled) override;
   void SetAcceptDrops(bool accept) override;
-  bool SetClipboardText(std::u16string_view text) override;
-  std::optional<std::u16string> ClipboardText() override;
-  bool HasClipboardText() override;
-  void OpenWithDefaultApplication(std::u16string_view pathOrAddress) override;
-  void BeginProgress(std::size_t total) override;
-  void SetProgress(std::size_t done) override;
-  void EndProgress() override;
+  // BusyView: the count in the caption, no drops, the input dropped
+  // (main_dialog_port.cpp).
+  void BusyStarted() override;
+  void ShowProgress(std::size_t done, std::size_t total) override;
+  void RepaintWhileBusy() override;
+  void BusyEnded(bool progressShown) override;
+  // KeyCommandTarget (main_dialog_keys.cpp, with the list's menu).
+  void ShowAbout() override;
+  void ShowRowMenuAtCurrentRow() override;
+  void SelectAllRows() override;
 
- private:
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  // The user's commands and the list's notifications; the rest of the
+  // window's life in HandleWindowMessage.
   INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  INT_PTR HandleWindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // The dialog's answer to the messages it handles itself.
+  INT_PTR Handled(LRESULT result);
 
   void OnInitDialog();
   void InsertColumns();
@@ -76,25 +78,22 @@ class MainDialog final : public DialogPort {
   void FitLastColumn();
   // Keys seen before the dialog's own keyboard handling; true when taken.
   bool PreTranslateMessage(const MSG& message);
+  KeyPlace KeyPlaceOf(HWND window) const;
   void OnCommand(int id, int code);
   // The result of a list notification.
   LRESULT OnListNotify(NMHDR& header);
+  bool OnContextMenu(HWND window, LPARAM point);
+  void OnFilesDropped();
+  void OnArgumentsDrop();
+  bool OnSysCommand(WPARAM command);
   void OnSize(int width, int height);
   bool OnPaintMinimised();
-  void OnSysCommand(WPARAM command);
-  void ShowAbout();
+  void OnDestroy();
   void ShowRowMenu(POINT screen);
-  void ShowRowMenuAtCurrentRow();
-  FocusArea FocusAreaOf(HWND window) const;
   // Moves the keyboard focus on, as Tab would, when it rests on a disabled
   // control.
   void MoveFocusFromDisabled();
   std::optional<LayoutRect> ControlRect(int id) const;
-  // Paints and lets the system breathe while work runs; the user's input
-  // that arrived meanwhile is dropped.
-  void PumpWhileBusy();
-  void ShowProgressInCaption();
-  bool Busy() const { return m_busyDepth > 0; }
 
   HINSTANCE m_instance;
   HWND m_window = nullptr;
@@ -102,6 +101,8 @@ class MainDialog final : public DialogPort {
   HICON m_smallIcon = nullptr;
   std::wstring m_title;
   IImageList* m_systemImageList = nullptr;  // one reference, the shell's list
+  Win32Clipboard m_clipboard;
+  ShellOpener m_opener;
   Win32FileSystem m_fileSystem;
   std::unique_ptr<CQuillonDlg> m_dlg;
   std::unique_ptr<FileListView> m_list;
@@ -110,14 +111,6 @@ class MainDialog final : public DialogPort {
   RECT m_initialWindowRect{};
   std::vector<std::u16string> m_argumentPaths;
   bool m_acceptDrops = false;
-
-  // Long work in progress (nesting depth), its count, and when it began.
-  int m_busyDepth = 0;
-  std::size_t m_progressTotal = 0;
-  std::size_t m_progressDone = 0;
-  ULONGLONG m_busySince = 0;
-  ULONGLONG m_lastPump = 0;
-  bool m_progressShown = false;
 };
 
 }  // namespace quillon

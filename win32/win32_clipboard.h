@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "window/desktop.h"
+
 namespace quillon {
 
 // Replaces the clipboard's content by the text; false when the clipboard
@@ -16,5 +18,18 @@ bool SetClipboardUnicodeText(HWND owner, std::u16string_view text);
 // text or cannot be opened.
 std::optional<std::u16string> ClipboardUnicodeText(HWND owner);
 bool HasClipboardUnicodeText();
+
+// The same as the window's clipboard.
+class Win32Clipboard final : public Clipboard {
+ public:
+  // The window that owns what is put on the clipboard (nullptr: none yet).
+  void SetOwner(HWND owner) { m_owner = owner; }
+  bool SetText(std::u16string_view text) override { return SetClipboardUnicodeText(m_owner, text); }
+  std::optional<std::u16string> Text() override { return ClipboardUnicodeText(m_owner); }
+  bool HasText() override { return HasClipboardUnicodeText(); }
+
+ private:
+  HWND m_owner = nullptr;
+};
 
 }  // namespace quillon

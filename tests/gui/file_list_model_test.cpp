@@ -32,10 +32,11 @@ TEST(FileListModel, ShowsDisguisingCharactersAsCodePointsAndKeepsTheName) {
       {"<U+202E>.txt", u"<U+003C>U+202E>.txt"},  // never mistaken for the real one
       {"写真\U0001F600.jpg", u"写真\U0001F600.jpg"},
   };
-  FileListModel model;
+  RowTable rows;
+  FileListModel model(rows, nullptr);
   std::vector<std::u16string> names;
   for (const auto& c : cases) names.push_back(DecodeName(c.name));
-  model.SetRows(u"/nowhere", names);
+  rows.Replace(u"/nowhere", names);
   for (int row = 0; row < static_cast<int>(names.size()); ++row) {
     const QString shown = model.data(model.index(row, 0), Qt::DisplayRole).toString();
     EXPECT_EQ(shown.toStdU16String(), cases[row].shown) << cases[row].name;
@@ -61,8 +62,9 @@ TEST(FileListModel, IconLookupOpensOnlyRegularFiles) {
   ASSERT_GE(watch, 0);
   ASSERT_GE(::inotify_add_watch(watch, dir.Bytes().c_str(), IN_OPEN), 0);
 
-  FileListModel model;
-  model.SetRows(dir.Path(), {u"fifo", u"link-to-fifo", u"socket", u"plain"});
+  RowTable rows;
+  FileListModel model(rows, nullptr);
+  rows.Replace(dir.Path(), {u"fifo", u"link-to-fifo", u"socket", u"plain"});
   for (int row = 0; row < 4; ++row) model.data(model.index(row, 0), Qt::DecorationRole);
 
   std::set<std::string> opened;

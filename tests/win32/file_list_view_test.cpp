@@ -49,11 +49,13 @@ TEST(FileListView, LastColumnTakesTheRemainingWidth) {
     info.iSubItem = column;
     ListView_InsertColumn(list, column, &info);
   }
-  FileListView view(list);
+  RowTable rows;
+  FileListView view(list, rows);
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.width << " wide, " << c.rows << " rows");
     ::SetWindowPos(list, nullptr, 0, 0, c.width, 200, SWP_NOMOVE | SWP_NOZORDER);
-    view.SetRows(u"C:\\folder", std::vector<std::u16string>(c.rows, u"a.txt"));
+    rows.Replace(u"C:\\folder", std::vector<std::u16string>(c.rows, u"a.txt"));
+    view.RowsChanged({RowChange::Kind::kReplaced, {}, -1});
     view.FitLastColumn(kMinimum);
     RECT client;
     ::GetClientRect(list, &client);

@@ -1,4 +1,4 @@
-#include "shell/text_column.h"
+#include "window/text_column.h"
 
 namespace quillon {
 

@@ -1,7 +1,7 @@
 // The list's columns keep every text in one buffer: whatever is set, erased
 // or taken over, each row must read back exactly what a plain list of
 // strings would hold, also after the buffer has been compacted.
-#include "shell/text_column.h"
+#include "window/text_column.h"
 
 #include <gtest/gtest.h>
 
