@@ -11,6 +11,7 @@
 #include "resources/strings.h"
 #include "win32/dialog_boxes.h"
 #include "win32/drop_target.h"
+#include "win32/recovery_dialog.h"
 #include "win32/resource.h"
 #include "win32/win32_clipboard.h"
 #include "win32/win32_text.h"
@@ -22,7 +23,8 @@ namespace {
 constexpr int kColumnWidthUnits = 120;
 // The last column takes the rest of the list's width, but never less.
 constexpr int kLastColumnMinimumUnits = 60;
-// Posted once the window is shown: the command line's paths, as one drop.
+// Posted once the window is shown: the runs a crash cut short, then the
+// command line's paths, as one drop.
 constexpr UINT WM_ARGUMENTS_DROP = WM_APP + 1;
 // Posted when the window is activated, to look at where the focus came back.
 constexpr UINT WM_CHECK_FOCUS = WM_APP + 2;
@@ -51,7 +53,7 @@ bool IsButton(HWND window) {
 MainDialog::MainDialog(HINSTANCE instance)
     : m_instance(instance),
       m_title(LoadResourceString(instance, IDS_APP_TITLE)),
-      m_dlg(std::make_unique<CQuillonDlg>(m_fileSystem, *this)) {
+      m_dlg(std::make_unique<CQuillonDlg>(m_fileSystem, *this, &m_journals)) {
   // Without the string the caption falls back to the program's own title.
   if (m_title.empty()) m_title = ToWide(str::kAppTitle);
   m_icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
@@ -80,7 +82,7 @@ bool MainDialog::Create(std::vector<std::u16string> paths) {
   UpdateWindow(m_window);
   // Posted messages come before input: the drop is in the list before the
   // first key the user presses is seen.
-  if (!m_argumentPaths.empty()) PostMessageW(m_window, WM_ARGUMENTS_DROP, 0, 0);
+  PostMessageW(m_window, WM_ARGUMENTS_DROP, 0, 0);
   return true;
 }
 
@@ -139,6 +141,9 @@ INT_PTR MainDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       SetWindowLongPtrW(m_window, DWLP_MSGRESULT, 0);
       return TRUE;
     case WM_ARGUMENTS_DROP:
+      // A run a crash cut short is settled before any file is taken, so that
+      // its files are where the user expects them.
+      if (!Busy()) m_dlg->RecoverInterruptedRuns();
       if (!Busy() && m_acceptDrops && !m_argumentPaths.empty()) {
         m_dlg->OnFilesDropped(std::move(m_argumentPaths));
       }
@@ -454,6 +459,10 @@ void MainDialog::ShowMessage(std::u16string_view text) {
 bool MainDialog::AskOkCancel(std::u16string_view text) {
   return MessageBoxW(m_window, ToWide(text).c_str(), m_title.c_str(),
                      MB_OKCANCEL | MB_ICONWARNING | MB_DEFBUTTON1) == IDOK;
+}
+
+DialogPort::RecoveryChoice MainDialog::AskRecovery(std::u16string_view text) {
+  return RunRecoveryDialog(m_instance, m_window, FromWide(m_title), text);
 }
 
 void MainDialog::ShowRetryDialog(std::u16string_view message) {

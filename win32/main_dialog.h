@@ -19,6 +19,7 @@
 #include "core/quillon_dlg.h"
 #include "win32/file_list_view.h"
 #include "win32/win32_file_system.h"
+#include "win32/win32_journal_store.h"
 
 struct IImageList;
 
@@ -34,8 +35,9 @@ class MainDialog final : public DialogPort {
   MainDialog& operator=(const MainDialog&) = delete;
 
   // Creates the window, centred in the work area and shown; false when the
-  // template could not be made into a window. `paths` (full paths, possibly
-  // none) are then taken as one drop before any input.
+  // template could not be made into a window. Before any input, the runs a
+  // crash cut short are settled, and then `paths` (full paths, possibly
+  // none) are taken as one drop.
   bool Create(std::vector<std::u16string> paths);
   // Runs the message loop until the window is closed; the exit code.
   int Run();
@@ -43,6 +45,7 @@ class MainDialog final : public DialogPort {
   // DialogPort
   void ShowMessage(std::u16string_view text) override;
   bool AskOkCancel(std::u16string_view text) override;
+  RecoveryChoice AskRecovery(std::u16string_view text) override;
   void ShowRetryDialog(std::u16string_view message) override;
   void SetDirectoryText(std::u16string_view text) override;
   void SetRows(std::u16string_view directory, std::vector<std::u16string> names) override;
@@ -103,6 +106,7 @@ class MainDialog final : public DialogPort {
   std::wstring m_title;
   IImageList* m_systemImageList = nullptr;  // one reference, the shell's list
   Win32FileSystem m_fileSystem;
+  Win32JournalStore m_journals{Win32JournalStore::UserDirectory()};
   std::unique_ptr<CQuillonDlg> m_dlg;
   std::unique_ptr<FileListView> m_list;
   FileListDropTarget* m_dropTarget = nullptr;  // one reference
