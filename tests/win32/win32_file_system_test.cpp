@@ -242,26 +242,6 @@ TEST_F(Win32FileSystemTest, MovesNeverReplaceAndCarryTheContent) {
   }
 }
 
-TEST_F(Win32FileSystemTest, ACaseChangeGoesThroughTheRecordedPrefixAndIsMadeDurable) {
-  std::vector<std::wstring> targets;
-  Win32FileSystem fs([&](const std::wstring&, const std::wstring& to) { targets.push_back(to); });
-  ASSERT_TRUE(m_folder.Write(u"photo.jpg"));
-  const auto directory = fs.OpenDirectory(m_folder.Path());
-  ASSERT_NE(directory, nullptr);
-  directory->SetIntermediatePrefix(u".quillon-run-");
-  EXPECT_EQ(directory->Move(u"photo.jpg", u"PHOTO.JPG"), MoveResult::kMoved);
-  EXPECT_EQ(m_folder.Contents(), (Contents{{u"PHOTO.JPG", "photo.jpg"}}));
-  // One move where the spelling took at once (Windows), else two more
-  // through the run's own name (Wine keeps the old spelling).
-  ASSERT_TRUE(targets.size() == 1 || targets.size() == 3) << targets.size();
-  if (targets.size() == 3) {
-    EXPECT_EQ(targets[1], m_folder.Extended(u".quillon-run-1"));
-  }
-  EXPECT_TRUE(directory->MakeDurable());
-  EXPECT_TRUE(FlushDirectoryAt(m_folder.Extended(u"")));
-  EXPECT_FALSE(FlushDirectoryAt(m_folder.Extended(u"missing")));
-}
-
 TEST_F(Win32FileSystemTest, AFileIsInUseWhileAHandleDeniesDeletion) {
   ASSERT_TRUE(m_folder.Write(u"denies.jpg"));
   ASSERT_TRUE(m_folder.Write(u"shares.jpg"));
