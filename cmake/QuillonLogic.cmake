@@ -43,41 +43,66 @@ function(quillon_add_logic root)
   target_link_libraries(quillon_logic INTERFACE quillon_names)
 endfunction()
 
-# The logic's tests for one platform, into <out_var>: every tests/*_test.cpp
-# that runs on the logic and its fake ports, except platform files of other
-# platforms (*_<platform>_test.cpp, as above). On Windows, the tests below are
-# left out; each holds a fact of Linux or uses the POSIX port.
-set(QUILLON_TESTS_NOT_ON_WINDOWS
-  arguments_test.cpp         # the POSIX program's command line
-  case_insensitive_test.cpp  # exFAT mounted through FUSE, with the POSIX port
-  drop_intake_test.cpp       # the POSIX port on real directories, '/' paths
-  generation_test.cpp        # the POSIX port on real directories
-  hostile_names_test.cpp     # byte names no UTF-16 name can hold, on the POSIX port
-  name_codec_test.cpp        # names as UTF-8 bytes, the POSIX port's form
-  name_list_test.cpp         # the POSIX port on real directories
-  plan_check_test.cpp        # the POSIX port on real directories
-  posix_mount_test.cpp       # the POSIX port's reading of mounts
-  posix_move_test.cpp        # the POSIX port itself
-  rename_engine_test.cpp     # the POSIX port on real directories
-  rename_property_test.cpp   # the POSIX port; rename_property_win32_test.cpp runs the same plans
-  undo_test.cpp              # the POSIX port on real directories
-  uri_list_test.cpp          # text/uri-list gives POSIX paths; Windows drops are CF_HDROP
-  validation_test.cpp        # the POSIX port on real directories, byte limits
+# The logic's tests, every file named once, one a line, in alphabetical
+# order. Those of both builds run on the memory file system of the tests'
+# support library (tests/support/) or need no port at all; real disks are
+# for the ports' own tests.
+set(QUILLON_LOGIC_TESTS
+  drop_intake_test.cpp
+  generation_test.cpp
+  journal_test.cpp
+  layout_test.cpp
+  name_codec_test.cpp
+  name_key_test.cpp
+  name_list_test.cpp
+  natural_order_test.cpp
+  paths_records_test.cpp
+  plan_check_test.cpp
+  power_loss_test.cpp
+  rename_engine_test.cpp
+  support/memory_file_system_test.cpp
+  undo_test.cpp
+  uri_list_test.cpp
+  validation_test.cpp
 )
-function(quillon_logic_tests out_var root)
-  set(platforms ${ARGN})
-  file(GLOB candidates CONFIGURE_DEPENDS ${root}/tests/*_test.cpp)
+# Linux only: the POSIX port on real temporary directories and mounted file
+# systems, the POSIX command line and paths, ICU's collation.
+set(QUILLON_LOGIC_TESTS_POSIX
+  arguments_test.cpp
+  case_insensitive_test.cpp
+  collation_icu_test.cpp
+  crash_posix_test.cpp
+  hostile_names_test.cpp
+  paths_posix_test.cpp
+  posix_mount_test.cpp
+  posix_move_test.cpp
+  real_disk_posix_test.cpp
+  real_media_posix_test.cpp
+  rename_property_test.cpp
+)
+# Windows only: its collation and paths, and the random plans on the Windows
+# port in a folder of the Windows temporary directory.
+set(QUILLON_LOGIC_TESTS_WIN32
+  collation_win32_test.cpp
+  paths_win32_test.cpp
+  rename_property_win32_test.cpp
+)
+
+# The full paths of the logic's tests of both builds and of <platform>
+# (posix or win32), into <out_var>.
+function(quillon_logic_tests out_var root platform)
+  string(TOUPPER ${platform} upper)
   set(tests)
-  foreach(test IN LISTS candidates)
-    get_filename_component(file ${test} NAME)
-    if(file MATCHES "_(icu|posix|win32)_test\\.cpp$")
-      if(NOT CMAKE_MATCH_1 IN_LIST platforms)
-        continue()
-      endif()
-    elseif("win32" IN_LIST platforms AND file IN_LIST QUILLON_TESTS_NOT_ON_WINDOWS)
-      continue()
-    endif()
-    list(APPEND tests ${test})
+  foreach(test IN LISTS QUILLON_LOGIC_TESTS QUILLON_LOGIC_TESTS_${upper})
+    list(APPEND tests ${root}/tests/${test})
   endforeach()
   set(${out_var} ${tests} PARENT_SCOPE)
+endfunction()
+
+# The tests' support library: the memory file system, linked into the
+# logic's test program of either build.
+function(quillon_add_test_support root)
+  add_library(quillon_test_support STATIC ${root}/tests/support/memory_file_system.cpp)
+  target_link_libraries(quillon_test_support PUBLIC quillon_logic)
+  target_compile_options(quillon_test_support PRIVATE ${QUILLON_WARNINGS} ${ARGN})
 endfunction()

@@ -256,7 +256,13 @@ std::vector<RunLog::Parking> RenameRun::PlanParking(std::vector<std::int32_t> he
 
 void RenameRun::Unpark(const std::vector<TMPRENAMEITEM>& parked) {
   if (parked.empty()) return;
-  if (m_log != nullptr) m_log->WillUnpark();
+  if (m_log != nullptr) {
+    // The parked files reach the disk before the record that they move on:
+    // a power cut must never keep that record and lose a park, or the
+    // directory would look as it did before the run.
+    m_directory.MakeDurable();
+    m_log->WillUnpark();
+  }
   for (const TMPRENAMEITEM& item : parked) {
     if (MoveWithRetry(item.tmpName, item.newName)) {
       Succeed(item.index);

@@ -258,7 +258,7 @@ LocatedRun NamesAt(const JournalContents& journal, const std::vector<Step>& step
   }
   located.namesNow.resize(journal.sources.size());
   for (auto& [name, row] : rowAt)
-    if (present.count(name) != 0) located.namesNow[row] = name;
+    if (present.count(name) != 0 || name == middle) located.namesNow[row] = name;
   located.leftovers = std::move(leftovers);
   located.clear = true;
   return located;

@@ -34,6 +34,8 @@ QUILLON_BUILD_PACKAGES=(build-essential cmake pkg-config libicu-dev libgtest-dev
   # The end-to-end test: a real X server, a small window manager, keyboard
   # input, the clipboard and window properties.
   xvfb openbox xdotool xclip x11-utils
+  # The program killed in the middle of a run: strace slows its renames down.
+  strace
   # The window read through AT-SPI as screen readers read it: a session bus,
   # the accessibility bus and its Python client.
   dbus at-spi2-core python3-pyatspi

@@ -215,41 +215,6 @@ TEST(IgnoringCase, FileLeftUnderTheIntermediateNameIsTrackedAndBroughtBack) {
   EXPECT_EQ(dir.Read("a.txt"), "ours");
 }
 
-TEST_F(CaseInsensitiveTest, SpellingsOfOneFileAreOneRow) {
-  using Names = std::vector<std::u16string>;
-  struct Case {
-    const char* what;
-    std::vector<std::vector<const char*>> drops;
-    Names rows;
-  } cases[] = {
-      {"listed, then another spelling", {{"a.txt"}, {"A.TXT"}}, {u"a.txt"}},
-      {"both in one drop", {{"A.TXT", "b.txt", "a.txt"}}, {u"a.txt", u"b.txt"}},
-      // Neither is the entry: the row takes the name the file really has.
-      {"two other spellings", {{"A.TXT", "a.TXT"}}, {u"a.txt"}},
-      {"another spelling, then the entry", {{"A.TXT"}, {"a.txt"}}, {u"a.txt"}},
-      // Alone it is the name that will be renamed, and the file system finds it.
-      {"another spelling alone", {{"A.TXT"}}, {u"A.TXT"}},
-  };
-  const std::string dir = m_mount.NewDirectory();
-  WriteFile(dir + "/a.txt", "a.txt");
-  WriteFile(dir + "/b.txt", "b.txt");
-  for (const Case& c : cases) {
-    PosixFileSystem fs;
-    FakeDialog dialog;
-    CQuillonDlg dlg(fs, dialog);
-    for (const auto& drop : c.drops) {
-      std::vector<std::u16string> paths;
-      for (const char* name : drop) paths.push_back(DecodeName(dir + "/" + name));
-      dlg.OnFilesDropped(paths);
-    }
-    Names files;
-    for (const auto& file : dlg.m_files) files.push_back(file->m_name);
-    EXPECT_EQ(files, c.rows) << c.what;
-    EXPECT_EQ(dialog.Column(kOldNameColumn), c.rows) << c.what;
-    EXPECT_TRUE(dialog.messages.empty()) << c.what;
-  }
-}
-
 TEST_F(CaseInsensitiveTest, AFileListedByAnotherSpellingIsNoTwinOfItself) {
   // The row "A.TXT" is the entry "a.txt": a file that takes that name after
   // the execution is a newcomer, and undo says the directory changed.
@@ -275,33 +240,6 @@ TEST_F(CaseInsensitiveTest, AFileListedByAnotherSpellingIsNoTwinOfItself) {
   EXPECT_EQ(dialog.messages, std::vector<std::u16string>{str::kDirectoryChanged});
   EXPECT_EQ(ReadFile(dir + "/a.txt"), "newcomer");
   EXPECT_EQ(ReadFile(dir + "/b.TXT"), "ours");
-}
-
-TEST_F(CaseInsensitiveTest, PlanCheckFindsAFileUnderAnotherSpelling) {
-  const std::string dir = m_mount.NewDirectory();
-  WriteFile(dir + "/a.txt", "a.txt");
-  WriteFile(dir + "/b.txt", "b.txt");
-  PosixFileSystem fs;
-  FakeDialog dialog;
-  CQuillonDlg dlg(fs, dialog);
-  dlg.m_directory = DecodeName(dir);
-  using Rows = std::vector<int>;
-  struct Case {
-    std::vector<std::u16string> sources, targets;
-    Rows missing, duplicates;
-  } cases[] = {
-      // The entry found under A.TXT is that file, not another one in the way.
-      {{u"A.TXT"}, {u"a.txt"}, {}, {}},
-      {{u"A.TXT"}, {u"B.txt"}, {}, {0}},
-      {{u"A.TXT", u"gone.txt"}, {u"x.txt", u"y.txt"}, {1}, {}},
-  };
-  for (const Case& c : cases) {
-    Rows duplicates;
-    Rows missing;
-    dlg.CheckRenamePlan(c.sources, c.targets, &duplicates, &missing);
-    EXPECT_EQ(missing, c.missing) << ::testing::PrintToString(c.targets);
-    EXPECT_EQ(duplicates, c.duplicates) << ::testing::PrintToString(c.targets);
-  }
 }
 
 TEST_F(CaseInsensitiveTest, RandomPlansNeverLoseOrOverwriteAFile) {

@@ -1,23 +1,23 @@
+// Dropped files becoming rows, on the memory file system.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <functional>
 
 #include "core/quillon_dlg.h"
 #include "resources/strings.h"
-#include "shell/posix_file_system.h"
-#include "tests/fault_file_system.h"
-#include "tests/test_support.h"
+#include "tests/fake_dialog.h"
+#include "tests/support/memory_file_system.h"
 
 namespace quillon {
 namespace {
 
 using testing::FakeDialog;
-using testing::TempDir;
+using testing::MemoryDir;
+using testing::MemoryFileSystem;
 
 class DropIntake : public ::testing::Test {
  protected:
-  std::vector<std::u16string> Paths(const TempDir& d, std::initializer_list<const char*> names) {
+  std::vector<std::u16string> Paths(const MemoryDir& d, std::initializer_list<const char*> names) {
     std::vector<std::u16string> paths;
     for (const char* n : names) paths.push_back(d.PathOf(n));
     return paths;
@@ -29,8 +29,8 @@ class DropIntake : public ::testing::Test {
     return names;
   }
 
-  TempDir dir;
-  PosixFileSystem fs;
+  MemoryFileSystem fs;
+  MemoryDir dir{fs};
   FakeDialog ui;
   CQuillonDlg dlg{fs, ui};
 };
@@ -109,15 +109,15 @@ TEST_F(DropIntake, CaseTwinsAreTwoFilesAndEachRowShowsItsOwnName) {
       {"no twins", {{"b.txt"}, {"a.txt", "b.txt"}}, nullptr, {u"a.txt", u"b.txt"}, 0},
   };
   for (const Case& c : cases) {
-    TempDir twins;
+    MemoryFileSystem counting;
+    MemoryDir twins(counting);
     for (const char* name : {"a.txt", "A.TXT", "b.txt"}) twins.Write(name);
     ASSERT_EQ(twins.Entries().size(), 3u) << "needs a file system that tells case apart";
-    testing::FaultFileSystem counting(fs);
     FakeDialog view;
     CQuillonDlg list(counting, view);
     for (std::size_t d = 0; d < c.drops.size(); ++d) {
       if (d + 1 == c.drops.size() && c.deletedBeforeLastDrop != nullptr)
-        ::unlink(twins.BytesOf(c.deletedBeforeLastDrop).c_str());
+        twins.Remove(c.deletedBeforeLastDrop);
       std::vector<std::u16string> paths;
       for (const char* name : c.drops[d]) paths.push_back(twins.PathOf(name));
       list.OnFilesDropped(paths);
@@ -131,15 +131,50 @@ TEST_F(DropIntake, CaseTwinsAreTwoFilesAndEachRowShowsItsOwnName) {
   }
 }
 
+TEST(DropIntakeIgnoringCase, SpellingsOfOneFileAreOneRow) {
+  using Names = std::vector<std::u16string>;
+  struct Case {
+    const char* what;
+    std::vector<std::vector<const char*>> drops;
+    Names rows;
+  } cases[] = {
+      {"listed, then another spelling", {{"a.txt"}, {"A.TXT"}}, {u"a.txt"}},
+      {"both in one drop", {{"A.TXT", "b.txt", "a.txt"}}, {u"a.txt", u"b.txt"}},
+      // Neither is the entry: the row takes the name the file really has.
+      {"two other spellings", {{"A.TXT", "a.TXT"}}, {u"a.txt"}},
+      {"another spelling, then the entry", {{"A.TXT"}, {"a.txt"}}, {u"a.txt"}},
+      // Alone it is the name that will be renamed, and the file system finds it.
+      {"another spelling alone", {{"A.TXT"}}, {u"A.TXT"}},
+  };
+  MemoryFileSystem fs({.ignoresCase = true});
+  MemoryDir dir(fs);
+  dir.Write("a.txt");
+  dir.Write("b.txt");
+  for (const Case& c : cases) {
+    FakeDialog dialog;
+    CQuillonDlg dlg(fs, dialog);
+    for (const auto& drop : c.drops) {
+      std::vector<std::u16string> paths;
+      for (const char* name : drop) paths.push_back(dir.PathOf(name));
+      dlg.OnFilesDropped(paths);
+    }
+    Names files;
+    for (const auto& file : dlg.m_files) files.push_back(file->m_name);
+    EXPECT_EQ(files, c.rows) << c.what;
+    EXPECT_EQ(dialog.Column(kOldNameColumn), c.rows) << c.what;
+    EXPECT_TRUE(dialog.messages.empty()) << c.what;
+  }
+}
+
 // Every refusal shows its message and leaves the rows, the directory and the
 // new names exactly as they were.
 TEST_F(DropIntake, RefusedDropsChangeNothing) {
-  TempDir other;
+  MemoryDir other(fs);
   dir.Write("a.jpg");
   dir.Write("b.jpg");
   dir.MakeDir("sub");
   other.Write("c.jpg");
-  ASSERT_EQ(::symlink(dir.Bytes().c_str(), dir.BytesOf("b-link").c_str()), 0);
+  ASSERT_TRUE(fs.MakeSymbolicLink(dir.PathOf("b-link"), dir.Path()));
   dlg.OnFilesDropped(Paths(dir, {"a.jpg"}));
   dlg.m_newNames = {u"n1"};
   const std::u16string directoryBefore = ui.directoryText;
@@ -170,18 +205,18 @@ TEST_F(DropIntake, RefusedDropsChangeNothing) {
 TEST_F(DropIntake, DirectoriesAreComparedExactly) {
   // On a file system that tells case apart these are two directories; mixing
   // them would rename files the user never dropped.
-  dir.MakeDir("Photos");
-  dir.MakeDir("photos");
-  dir.Write("Photos/a.jpg");
-  dir.Write("photos/a.jpg");
-  dlg.OnFilesDropped({dir.PathOf("Photos/a.jpg")});
-  dlg.OnFilesDropped({dir.PathOf("photos/a.jpg")});
+  const MemoryDir upper = dir.MakeDir("Photos");
+  const MemoryDir lower = dir.MakeDir("photos");
+  upper.Write("a.jpg");
+  lower.Write("a.jpg");
+  dlg.OnFilesDropped({upper.PathOf("a.jpg")});
+  dlg.OnFilesDropped({lower.PathOf("a.jpg")});
   EXPECT_EQ(ui.messages, std::vector<std::u16string>{str::kMixedDirectories});
-  EXPECT_EQ(dlg.m_directory, dir.PathOf("Photos"));
+  EXPECT_EQ(dlg.m_directory, upper.Path());
 }
 
 TEST_F(DropIntake, AfterAResetAnyDirectoryIsAccepted) {
-  TempDir other;
+  MemoryDir other(fs);
   dir.Write("a.jpg");
   other.Write("c.jpg");
   dlg.OnFilesDropped(Paths(dir, {"a.jpg"}));
@@ -196,23 +231,10 @@ TEST_F(DropIntake, AfterAResetAnyDirectoryIsAccepted) {
 
 TEST_F(DropIntake, ALinkToADirectoryIsListedAsTheLinkItself) {
   dir.MakeDir("real");
-  ASSERT_EQ(::symlink("real", dir.BytesOf("link").c_str()), 0);
+  ASSERT_TRUE(fs.MakeSymbolicLink(dir.PathOf("link"), u"real"));
   dlg.OnFilesDropped(Paths(dir, {"link"}));
   EXPECT_TRUE(ui.messages.empty());
   EXPECT_EQ(Rows(), std::vector<std::u16string>{u"link"});
-}
-
-TEST_F(DropIntake, NamesThatAreNotUtf8AreListedAndKeepTheirBytes) {
-  dir.Write("\xFF.jpg");
-  dir.Write("\xC3\x28.jpg");
-  dlg.OnFilesDropped(Paths(dir, {"\xFF.jpg", "\xC3\x28.jpg"}));
-  ASSERT_EQ(dlg.m_files.size(), 2u);
-  for (const auto& file : dlg.m_files) {
-    const auto bytes = EncodeName(file->m_name);
-    ASSERT_TRUE(bytes.has_value());
-    EXPECT_TRUE(dir.Exists(*bytes));
-    EXPECT_EQ(file->m_ext, u".jpg");
-  }
 }
 
 TEST_F(DropIntake, NothingIsAcceptedWhileAnExecutionIsInForce) {
@@ -225,7 +247,7 @@ TEST_F(DropIntake, NothingIsAcceptedWhileAnExecutionIsInForce) {
 }
 
 TEST(UpdateControls, FollowsTheRenamingState) {
-  PosixFileSystem fs;
+  MemoryFileSystem fs;
   FakeDialog ui;
   CQuillonDlg dlg(fs, ui);
   using C = ControlId;
@@ -265,7 +287,7 @@ TEST(UpdateControls, FollowsTheRenamingState) {
 }
 
 TEST(ResetList, AsksOnlyWhenUnexecutedWorkWouldBeLost) {
-  PosixFileSystem fs;
+  MemoryFileSystem fs;
   FakeDialog ui;
   CQuillonDlg dlg(fs, ui);
   dlg.ResetList();  // empty: no question

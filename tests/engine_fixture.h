@@ -1,5 +1,5 @@
-// A dialog over a real temporary directory, reached through a port that
-// counts moves and injects faults.
+// A dialog over a directory of the memory file system, which counts moves
+// and injects faults.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,9 +10,8 @@
 
 #include "core/quillon_dlg.h"
 #include "resources/strings.h"
-#include "shell/posix_file_system.h"
-#include "tests/fault_file_system.h"
-#include "tests/test_support.h"
+#include "tests/fake_dialog.h"
+#include "tests/support/memory_file_system.h"
 
 namespace quillon::testing {
 
@@ -76,9 +75,8 @@ class EngineTest : public ::testing::Test {
     return log;
   }
 
-  TempDir m_dir;
-  PosixFileSystem m_posix;
-  FaultFileSystem m_fs{m_posix};
+  MemoryFileSystem m_fs;
+  MemoryDir m_dir{m_fs};
   FakeDialog m_dialog;
   CQuillonDlg m_dlg{m_fs, m_dialog};
 };

@@ -9,14 +9,15 @@
 
 #include "core/quillon_dlg.h"
 #include "resources/strings.h"
-#include "shell/posix_file_system.h"
-#include "tests/test_support.h"
+#include "tests/fake_dialog.h"
+#include "tests/support/memory_file_system.h"
 
 namespace quillon {
 namespace {
 
 using testing::FakeDialog;
-using testing::TempDir;
+using testing::MemoryDir;
+using testing::MemoryFileSystem;
 using testing::U;
 
 // Counts how the new-name column is written.
@@ -63,8 +64,8 @@ class GenerationTest : public ::testing::Test {
     dlg.GenerateNames();
   }
 
-  TempDir dir;
-  PosixFileSystem fs;
+  MemoryFileSystem fs;
+  MemoryDir dir{fs};
   CountingDialog dialog;
   CQuillonDlg dlg{fs, dialog};
 };

@@ -4,13 +4,8 @@
 
 #include <random>
 
-#include "shell/posix_file_system.h"
-#include "tests/test_support.h"
-
 namespace quillon {
 namespace {
-
-using testing::TempDir;
 
 TEST(NameCodec, ValidUtf8DecodesToItsCharacters) {
   EXPECT_EQ(DecodeName("trip_001.jpg"), u"trip_001.jpg");
@@ -81,25 +76,6 @@ TEST(NameCodec, BytesRoundTripExactly) {
     ASSERT_EQ(*back, bytes);
     ASSERT_EQ(EncodedLength(text), bytes.size());
   }
-}
-
-TEST(NameCodec, NonUtf8NamesOnDiskAreListedAndFoundAgain) {
-  TempDir dir;
-  const std::string names[] = {"\xFF", "\xC3\x28.txt", "\xC0\xAF", "ok.txt"};
-  for (const auto& name : names) dir.Write(name);
-
-  PosixFileSystem fs;
-  auto handle = fs.OpenDirectory(dir.Path());
-  ASSERT_NE(handle, nullptr);
-  std::vector<std::u16string> listed;
-  ASSERT_TRUE(handle->List(&listed));
-  for (const auto& name : names) {
-    const std::u16string text = DecodeName(name);
-    EXPECT_NE(std::find(listed.begin(), listed.end(), text), listed.end());
-    EXPECT_EQ(fs.GetEntryType(dir.PathOf(name)), EntryType::kNonDirectory);
-    EXPECT_EQ(handle->LookUpName(text), NameState::kTaken);
-  }
-  EXPECT_EQ(handle->LookUpName(DecodeName("\xFE")), NameState::kFree);
 }
 
 }  // namespace

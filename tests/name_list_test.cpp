@@ -1,5 +1,5 @@
 // Name lists on the clipboard and the list's row commands, through the
-// logic with a scripted dialog and real temporary directories.
+// logic with a scripted dialog and the memory file system.
 #include "names/name_list.h"
 
 #include <gtest/gtest.h>
@@ -9,14 +9,15 @@
 
 #include "core/quillon_dlg.h"
 #include "resources/strings.h"
-#include "shell/posix_file_system.h"
-#include "tests/test_support.h"
+#include "tests/fake_dialog.h"
+#include "tests/support/memory_file_system.h"
 
 namespace quillon {
 namespace {
 
 using testing::FakeDialog;
-using testing::TempDir;
+using testing::MemoryDir;
+using testing::MemoryFileSystem;
 using testing::U;
 
 using Lines = std::vector<std::u16string_view>;
@@ -52,7 +53,7 @@ TEST(NameList, TrimsWhiteSpaceOfEveryKindAtBothEndsOnly) {
   EXPECT_EQ(TrimNameListSpace(u"\u200Bx\xDC80"), u"\u200Bx\xDC80");
 }
 
-// Three files of a temporary directory on the list.
+// Three files of a directory on the list.
 class RowCommands : public ::testing::Test {
  protected:
   RowCommands() {
@@ -66,8 +67,8 @@ class RowCommands : public ::testing::Test {
     dlg.PasteNewNames();
   }
 
-  TempDir dir;
-  PosixFileSystem fs;
+  MemoryFileSystem fs;
+  MemoryDir dir{fs};
   FakeDialog ui;
   CQuillonDlg dlg{fs, ui};
 };
@@ -195,7 +196,7 @@ TEST_F(RowCommands, DeletingRowsKeepsTheOthersAlignedAndTheLastOneResets) {
   EXPECT_EQ(dlg.m_files[1]->m_name, u"d.txt");
 
   // Verdicts are those of the rows that remain.
-  std::filesystem::remove(dir.BytesOf("d.txt"));
+  dir.Remove("d.txt");
   ui.selection = {0};
   dlg.DeleteSelectedRows();
   EXPECT_EQ(ui.Column(kResultColumn), (std::vector<std::u16string>{u"×元ファイルなし", u""}));
@@ -244,17 +245,17 @@ TEST_F(RowCommands, ResetWithOkEmptiesEverythingAndTakesDropsFromAnywhere) {
   EXPECT_TRUE(ui.rows.empty());
   EXPECT_EQ(ui.directoryText, u"");
   EXPECT_TRUE(ui.acceptDrops);
-  TempDir other;
+  MemoryDir other(fs);
   other.Write("z.png");
   dlg.OnFilesDropped({other.PathOf("z.png")});
   EXPECT_EQ(dlg.m_directory, other.Path());
 }
 
 TEST(RowCommandsAtScale, HugeSelectionsAndClipboardsStayLinear) {
-  PosixFileSystem fs;
+  MemoryFileSystem fs;
   FakeDialog ui;
   CQuillonDlg dlg(fs, ui);
-  TempDir dir;
+  MemoryDir dir(fs);
   dlg.m_directory = dir.Path();
   constexpr int kRows = 100000;
   for (int i = 0; i < kRows; ++i) {

@@ -1,21 +1,20 @@
-// The plan check against real temporary directories.
+// The plan check on the memory file system.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
 #include "core/quillon_dlg.h"
-#include "shell/posix_file_system.h"
-#include "tests/fault_file_system.h"
-#include "tests/test_support.h"
+#include "tests/fake_dialog.h"
+#include "tests/support/memory_file_system.h"
 
 namespace quillon {
 namespace {
 
 using testing::FakeDialog;
-using testing::TempDir;
+using testing::MemoryDir;
+using testing::MemoryFileSystem;
 using testing::U;
 
 struct Outcome {
@@ -51,9 +50,8 @@ class PlanCheckTest : public ::testing::Test {
     return outcome;
   }
 
-  TempDir dir;
-  PosixFileSystem posix;
-  testing::FaultFileSystem fs{posix};
+  MemoryFileSystem fs;
+  MemoryDir dir{fs};
   FakeDialog dialog;
   CQuillonDlg dlg{fs, dialog};
 };
@@ -123,7 +121,7 @@ TEST_F(PlanCheckTest, ASourceIsTheEntryOfExactlyItsNameNotATwin) {
   // a.txt deleted is missing although its twin remains.
   Files({"a.txt", "A.txt", "b.txt"});
   ASSERT_EQ(dir.Entries().size(), 3u) << "needs a file system that tells case apart";
-  ::unlink(dir.BytesOf("a.txt").c_str());
+  dir.Remove("a.txt");
   struct Case {
     std::vector<std::u16string> sources, targets;
     Rows missing, duplicates;
@@ -145,11 +143,11 @@ TEST_F(PlanCheckTest, ASourceIsTheEntryOfExactlyItsNameNotATwin) {
 
 TEST_F(PlanCheckTest, DeletedFileIsMissingWhereverItSorts) {
   Files({"a.txt", "m.txt", "z.txt"});
-  ::unlink(dir.BytesOf("z.txt").c_str());  // sorted after every remaining entry
+  dir.Remove("z.txt");  // sorted after every remaining entry
   EXPECT_EQ(Check({"a.txt", "m.txt", "z.txt"}, {"1", "2", "3"}).missing, (Rows{2}));
-  ::unlink(dir.BytesOf("a.txt").c_str());  // sorted before every entry
+  dir.Remove("a.txt");  // sorted before every entry
   EXPECT_EQ(Check({"a.txt", "m.txt", "z.txt"}, {}).missing, (Rows{0, 2}));
-  ::unlink(dir.BytesOf("m.txt").c_str());  // the directory is now empty
+  dir.Remove("m.txt");  // the directory is now empty
   const Outcome outcome = Check({"m.txt", "z.txt", "a.txt"}, {"1", "2", "3"});
   EXPECT_EQ(outcome.missing, (Rows{0, 1, 2}));
   EXPECT_TRUE(outcome.duplicates.empty());
@@ -203,6 +201,32 @@ TEST_F(PlanCheckTest, LargeShiftedSeriesInACrowdedDirectory) {
   EXPECT_TRUE(outcome.missing.empty());
   EXPECT_EQ(fs.opens, 1);
   EXPECT_EQ(fs.lookups, 0);  // every source has its entry: no call per row
+}
+
+TEST(PlanCheckIgnoringCase, FindsAFileUnderAnotherSpelling) {
+  MemoryFileSystem fs({.ignoresCase = true});
+  MemoryDir dir(fs);
+  dir.Write("a.txt");
+  dir.Write("b.txt");
+  FakeDialog dialog;
+  CQuillonDlg dlg(fs, dialog);
+  dlg.m_directory = dir.Path();
+  struct Case {
+    std::vector<std::u16string> sources, targets;
+    Rows missing, duplicates;
+  } cases[] = {
+      // The entry found under A.TXT is that file, not another one in the way.
+      {{u"A.TXT"}, {u"a.txt"}, {}, {}},
+      {{u"A.TXT"}, {u"B.txt"}, {}, {0}},
+      {{u"A.TXT", u"gone.txt"}, {u"x.txt", u"y.txt"}, {1}, {}},
+  };
+  for (const Case& c : cases) {
+    Rows duplicates;
+    Rows missing;
+    dlg.CheckRenamePlan(c.sources, c.targets, &duplicates, &missing);
+    EXPECT_EQ(missing, c.missing) << ::testing::PrintToString(c.targets);
+    EXPECT_EQ(duplicates, c.duplicates) << ::testing::PrintToString(c.targets);
+  }
 }
 
 }  // namespace

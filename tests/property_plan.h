@@ -22,6 +22,7 @@
 #include "resources/strings.h"
 #include "tests/fake_dialog.h"
 #include "tests/fault_file_system.h"
+#include "tests/seeds.h"
 
 namespace quillon::testing {
 
@@ -34,14 +35,6 @@ struct PropertyStats {
   int leftBehind = 0;  // rows whose move left a second entry
   int temporaryMoves = 0;
 };
-
-// How many seeds to run: QUILLON_PROPERTY_SEEDS when set, else `fallback`.
-inline int PropertySeeds(int fallback) {
-  const char* text = std::getenv("QUILLON_PROPERTY_SEEDS");
-  if (text == nullptr || *text == '\0') return fallback;
-  const int value = std::atoi(text);
-  return value > 0 ? value : fallback;
-}
 
 class RandomPlan {
  public:

@@ -1,9 +1,7 @@
-// The rename engine on real temporary directories: ordering, temporary
-// names, failures and the retry dialog.
+// The rename engine on the memory file system: ordering, temporary names,
+// failures and the retry dialog.
 #include <gtest/gtest.h>
-#include <signal.h>
 
-#include <csignal>
 #include <set>
 
 #include "core/paths.h"
@@ -37,9 +35,8 @@ TEST_F(EngineTest, SeriesShiftedDownMovesFromTheStartInOneSweep) {
 
 TEST_F(EngineTest, LongSeriesShiftedEitherWayNeedsOneMovePerFile) {
   for (const int shift : {1, -1}) {
-    TempDir dir;
-    PosixFileSystem posix;
-    FaultFileSystem fs(posix);
+    MemoryFileSystem fs;
+    MemoryDir dir(fs);
     FakeDialog dialog;
     CQuillonDlg dlg(fs, dialog);
     dlg.m_directory = dir.Path();
@@ -106,10 +103,10 @@ TEST(EngineCaseTwins, ARowWaitsForItsTwinToLeaveTheExactSpelling) {
   for (const Plan& plan : {Plan{{"A1.txt", "a1.txt"}, {"a1.txt", "b1.txt"}},
                            Plan{{"a1.txt", "A1.txt"}, {"A1.txt", "c1.txt"}}}) {
     const std::string what = plan[0].first + ">" + plan[0].second;
-    TempDir dir;
-    PosixFileSystem posix;
+    MemoryFileSystem fs;
+    MemoryDir dir(fs);
     FakeDialog dialog;
-    CQuillonDlg dlg(posix, dialog);
+    CQuillonDlg dlg(fs, dialog);
     dlg.m_directory = dir.Path();
     std::vector<std::u16string> rows;
     for (const auto& [from, to] : plan) {
@@ -271,9 +268,8 @@ TEST(EngineFailures, RowsWaitingOnlyForAFailedRowKeepTheirNames) {
        {"a_tmp0.jpg", "a.jpg"}},
   };
   for (const Case& c : cases) {
-    TempDir dir;
-    PosixFileSystem posix;
-    FaultFileSystem fs(posix);
+    MemoryFileSystem fs;
+    MemoryDir dir(fs);
     FakeDialog dialog;
     CQuillonDlg dlg(fs, dialog);
     dlg.m_directory = dir.Path();
@@ -285,8 +281,8 @@ TEST(EngineFailures, RowsWaitingOnlyForAFailedRowKeepTheirNames) {
       targets.push_back(U(to));
     }
     dialog.SetRows(dlg.m_directory, sources);
-    fs.failFrom = c.failFrom;
-    fs.failTo = c.failTo;
+    for (const auto& name : c.failFrom) fs.FailMovesFrom(name);
+    for (const auto& name : c.failTo) fs.FailMovesTo(name);
     EXPECT_FALSE(dlg.RunRenames(sources, targets, &dlg.m_currentNames)) << c.what;
     EXPECT_EQ(dialog.Column(kResultColumn), c.results) << c.what;
     std::vector<std::u16string> namesNow;
@@ -301,7 +297,7 @@ TEST(EngineFailures, RowsWaitingOnlyForAFailedRowKeepTheirNames) {
 TEST_F(EngineTest, FailedFileKeepsBlockingItsName) {
   // Row 1 wants b's name; b's move fails, so a must never be moved onto it.
   List({"a.jpg", "b.jpg", "c.jpg"});
-  m_fs.failFrom = {u"b.jpg"};
+  m_fs.FailMovesFrom(u"b.jpg");
   EXPECT_FALSE(Run({{"a.jpg", "b.jpg"}, {"b.jpg", "d.jpg"}, {"c.jpg", "e.jpg"}}));
   EXPECT_EQ(m_dir.Read("b.jpg"), "b.jpg");
   EXPECT_EQ(m_dir.Read("e.jpg"), "c.jpg");
@@ -310,7 +306,7 @@ TEST_F(EngineTest, FailedFileKeepsBlockingItsName) {
 
 TEST_F(EngineTest, DirectoryThatCannotBeOpenedFailsEveryRow) {
   List({"a.jpg", "b.jpg"});
-  m_fs.failOpen = true;
+  m_fs.openFails = true;
   EXPECT_FALSE(Run({{"a.jpg", "a.jpg"}, {"b.jpg", "c.jpg"}}));
   EXPECT_EQ(Results(), (std::vector<std::u16string>{kCannot, kCannot}));
   EXPECT_EQ(m_dlg.m_currentNames, Names({"a.jpg", "b.jpg"}));
@@ -318,7 +314,7 @@ TEST_F(EngineTest, DirectoryThatCannotBeOpenedFailsEveryRow) {
 
 TEST_F(EngineTest, EveryRowFailingLeavesEveryFileWhereItWas) {
   List({"a.jpg", "b.jpg", "c.jpg"});
-  m_fs.failFrom = {u"a.jpg", u"b.jpg", u"c.jpg"};
+  for (const char16_t* name : {u"a.jpg", u"b.jpg", u"c.jpg"}) m_fs.FailMovesFrom(name);
   EXPECT_FALSE(Run({{"a.jpg", "b.jpg"}, {"b.jpg", "a.jpg"}, {"c.jpg", "d.jpg"}}));
   EXPECT_EQ(Results(), (std::vector<std::u16string>{kCannot, kCannot, kCannot}));
   EXPECT_EQ(m_dir.Entries(), (std::vector<std::string>{"a.jpg", "b.jpg", "c.jpg"}));
@@ -336,7 +332,7 @@ TEST_F(EngineTest, TargetTakenSinceValidationIsNeverOverwritten) {
 
 TEST_F(EngineTest, VanishedSourceFailsOnlyItsRow) {
   List({"a.jpg", "b.jpg"});
-  ::unlink(m_dir.BytesOf("a.jpg").c_str());
+  m_dir.Remove("a.jpg");
   EXPECT_FALSE(Run({{"a.jpg", "c.jpg"}, {"b.jpg", "d.jpg"}}));
   EXPECT_EQ(Results(), (std::vector<std::u16string>{kCannot, kOk}));
   EXPECT_EQ(m_dir.Entries(), (std::vector<std::string>{"d.jpg"}));
@@ -346,7 +342,7 @@ TEST_F(EngineTest, VanishedSourceFailsOnlyItsRow) {
 
 TEST_F(EngineTest, FileInUseShowsTheRetryDialogUntilItMoves) {
   List({"a.jpg"});
-  m_fs.inUse[u"a.jpg"] = 2;
+  m_fs.InUse(u"a.jpg", 2);
   EXPECT_TRUE(Run({{"a.jpg", "b.jpg"}}));
   const std::u16string message = JoinPath(m_dir.Path(), u"a.jpg") + str::kFileInUse;
   EXPECT_EQ(m_dialog.retryMessages, (std::vector<std::u16string>{message, message}));
@@ -369,7 +365,8 @@ TEST_F(EngineTest, ExecuteReportsSuccessAndEnablesOnlyUndo) {
 
 TEST_F(EngineTest, ExecuteWithEveryRowFailingStillAllowsUndo) {
   Plan({{"a.jpg", "b.jpg"}, {"c.jpg", "d.jpg"}});
-  m_fs.failFrom = {u"a.jpg", u"c.jpg"};
+  m_fs.FailMovesFrom(u"a.jpg");
+  m_fs.FailMovesFrom(u"c.jpg");
   m_dlg.OnExecute();
   EXPECT_EQ(m_dialog.messages, (std::vector<std::u16string>{str::kSomeNotRenamed}));
   EXPECT_TRUE(m_dlg.m_executed);
@@ -386,42 +383,6 @@ TEST_F(EngineTest, ExecuteDoesNothingWhenAlreadyExecutedOrNamesMissing) {
   EXPECT_TRUE(m_fs.moves.empty());
   EXPECT_TRUE(m_dialog.messages.empty());
   EXPECT_TRUE(m_dir.Exists("a.jpg"));
-}
-
-}  // namespace
-}  // namespace quillon::testing
-
-namespace quillon::testing {
-namespace {
-
-volatile std::sig_atomic_t g_terminations = 0;
-void CountTermination(int) {
-  g_terminations = g_terminations + 1;
-}
-
-TEST_F(EngineTest, TerminateSignalDuringARunArrivesAfterItsLastMove) {
-  struct sigaction count = {};
-  count.sa_handler = CountTermination;
-  sigemptyset(&count.sa_mask);
-  struct sigaction previous;
-  ASSERT_EQ(::sigaction(SIGTERM, &count, &previous), 0);
-  g_terminations = 0;
-
-  List({"a.jpg", "b.jpg", "c.jpg"});
-  int movesAfterSignal = 0;
-  m_fs.beforeMove = [&](std::u16string_view, std::u16string_view) {
-    if (m_fs.moves.empty()) ::raise(SIGTERM);  // the session is ending
-    EXPECT_EQ(g_terminations, 0);
-    ++movesAfterSignal;
-  };
-  // A 3-cycle: the signal arrives before the first file is parked.
-  EXPECT_TRUE(Run({{"a.jpg", "b.jpg"}, {"b.jpg", "c.jpg"}, {"c.jpg", "a.jpg"}}));
-  EXPECT_EQ(g_terminations, 1);
-  ::sigaction(SIGTERM, &previous, nullptr);
-
-  EXPECT_GE(movesAfterSignal, 5);
-  EXPECT_EQ(m_dir.Entries(), (std::vector<std::string>{"a.jpg", "b.jpg", "c.jpg"}));
-  EXPECT_EQ(m_dir.Read("a.jpg"), "c.jpg");
 }
 
 }  // namespace

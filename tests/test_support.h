@@ -26,8 +26,9 @@ namespace quillon::testing {
 // everything in it when the object goes.
 class TempDir {
  public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quillon-test-XXXXXX").string();
+  // Under `parent` (by default the system's temporary directory).
+  explicit TempDir(const std::filesystem::path& parent = std::filesystem::temp_directory_path()) {
+    std::string pattern = (parent / "quillon-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) std::abort();
     m_path = pattern;
   }

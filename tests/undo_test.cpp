@@ -1,10 +1,6 @@
-// Execute and undo through the real validation and plan check, on real
-// temporary directories.
+// Execute and undo through the real validation and plan check, on the
+// memory file system.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdio>
 
 #include "tests/engine_fixture.h"
 
@@ -53,9 +49,7 @@ TEST_F(UndoTest, UndoOfASwapGoesThroughATemporaryNameAgain) {
 
 TEST_F(UndoTest, RefusedWhenTheDirectoryWasReplacedByOneWithTheSameNames) {
   Execute({{"1.jpg", "2.jpg"}, {"2.jpg", "3.jpg"}});
-  TempDir elsewhere;
-  ASSERT_EQ(::rename(m_dir.Bytes().c_str(), elsewhere.BytesOf("executed").c_str()), 0);
-  ASSERT_EQ(::mkdir(m_dir.Bytes().c_str(), 0755), 0);
+  ASSERT_TRUE(m_fs.ReplaceDirectory(m_dir.Path()));
   m_dir.Write("2.jpg", "other");
   m_dir.Write("3.jpg", "other");
   EXPECT_FALSE(m_dlg.OnUndo());
@@ -68,7 +62,7 @@ TEST_F(UndoTest, RefusedWhenTheDirectoryWasReplacedByOneWithTheSameNames) {
 TEST_F(UndoTest, RefusedWhenARenamedFileWasDeleted) {
   Execute({{"1.jpg", "2.jpg"}, {"2.jpg", "3.jpg"}});
   const Texts outcomes = Results();
-  ::unlink(m_dir.BytesOf("3.jpg").c_str());
+  m_dir.Remove("3.jpg");
   EXPECT_FALSE(m_dlg.OnUndo());
   EXPECT_EQ(m_dialog.messages, Texts{str::kDirectoryChanged});
   EXPECT_TRUE(m_fs.moves.empty());
@@ -88,7 +82,7 @@ TEST_F(UndoTest, RefusedWhenAnOldNameWasTakenAndAllowedOnceItIsFreeAgain) {
   EXPECT_TRUE(m_dlg.m_executed);
 
   // The user puts things back; undo is still there.
-  ::unlink(m_dir.BytesOf("A.JPG").c_str());
+  m_dir.Remove("A.JPG");
   EXPECT_TRUE(m_dlg.OnUndo());
   EXPECT_EQ(m_dir.Read("a.jpg"), "a.jpg");
 }
@@ -98,7 +92,7 @@ TEST_F(UndoTest, ACaseTwinLeftBehindIsNotTheListedFile) {
   // file, so validation reports the row missing instead of the move failing.
   Plan({{"a.jpg", "b.jpg"}, {"c.jpg", "d.jpg"}});
   m_dir.Write("C.JPG", "twin");
-  ::unlink(m_dir.BytesOf("c.jpg").c_str());
+  m_dir.Remove("c.jpg");
   m_dlg.OnExecute();
   EXPECT_FALSE(m_dlg.m_executed);
   EXPECT_TRUE(m_fs.moves.empty());
@@ -106,13 +100,13 @@ TEST_F(UndoTest, ACaseTwinLeftBehindIsNotTheListedFile) {
   EXPECT_EQ(Results(), (Texts{u"", str::kVerdictMissing}));
 
   // The same for the way back: d.jpg gone, D.JPG someone else's.
-  ::unlink(m_dir.BytesOf("C.JPG").c_str());
+  m_dir.Remove("C.JPG");
   m_dir.Write("c.jpg");
   m_dialog.messages.clear();
   m_dlg.OnExecute();
   ASSERT_TRUE(m_dlg.m_executed);
   m_dir.Write("D.JPG", "twin");
-  ::unlink(m_dir.BytesOf("d.jpg").c_str());
+  m_dir.Remove("d.jpg");
   m_fs.moves.clear();
   m_dialog.messages.clear();
   EXPECT_FALSE(m_dlg.OnUndo());
@@ -157,14 +151,14 @@ TEST_F(UndoTest, AllowedAfterAnUnrelatedFileAppeared) {
 }
 
 TEST_F(UndoTest, RowThatFailedNeedsNoMoveBack) {
-  m_fs.failFrom = {u"b.jpg"};
+  m_fs.FailMovesFrom(u"b.jpg");
   Plan({{"a.jpg", "c.jpg"}, {"b.jpg", "d.jpg"}});
   m_dlg.OnExecute();
   EXPECT_EQ(m_dialog.messages, Texts{str::kSomeNotRenamed});
   EXPECT_EQ(Results(), (Texts{kOk, kCannot}));
   m_dialog.messages.clear();
   m_fs.moves.clear();
-  m_fs.failFrom.clear();
+  m_fs.moveRules.clear();
 
   EXPECT_TRUE(m_dlg.OnUndo());
   EXPECT_EQ(MoveLog(), (Log{u"c.jpg>a.jpg"}));
@@ -175,12 +169,12 @@ TEST_F(UndoTest, RowThatFailedNeedsNoMoveBack) {
 TEST_F(UndoTest, ParkedFileIsMovedStraightBack) {
   // The parked file can go neither on to b.jpg nor back to a.jpg, which b
   // took: it stays parked until undo.
-  m_fs.failTo = {u"b.jpg"};
+  m_fs.FailMovesTo(u"b.jpg");
   Plan({{"a.jpg", "b.jpg"}, {"b.jpg", "a.jpg"}});
   m_dlg.OnExecute();
   EXPECT_EQ(Results(), (Texts{StoredUnder("a_tmp0.jpg"), kOk}));
   m_fs.moves.clear();
-  m_fs.failTo.clear();
+  m_fs.moveRules.clear();
 
   EXPECT_TRUE(m_dlg.OnUndo());
   EXPECT_EQ(MoveLog(), (Log{u"a.jpg>b.jpg", u"a_tmp0.jpg>a.jpg"}));
@@ -203,7 +197,7 @@ TEST_F(UndoTest, ATwinThatStoodBesideAListedFileAllAlongDoesNotBlockUndo) {
 
 TEST_F(UndoTest, ReverseMoveThatFailsIsReportedAndUndoEnds) {
   Execute({{"a.jpg", "c.jpg"}, {"b.jpg", "d.jpg"}});
-  m_fs.failFrom = {u"d.jpg"};
+  m_fs.FailMovesFrom(u"d.jpg");
   EXPECT_TRUE(m_dlg.OnUndo());
   EXPECT_EQ(Results(), (Texts{kOk, kCannot}));
   EXPECT_EQ(m_dialog.messages, Texts{str::kSomeNotRestored});

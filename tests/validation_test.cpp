@@ -1,7 +1,6 @@
 // Validation of new names: the stages, their order, the verdicts and the
-// messages, against real temporary directories.
+// messages, on the memory file system.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <optional>
 #include <string>
@@ -9,52 +8,16 @@
 
 #include "core/quillon_dlg.h"
 #include "resources/strings.h"
-#include "shell/posix_file_system.h"
-#include "tests/test_support.h"
+#include "tests/fake_dialog.h"
+#include "tests/support/memory_file_system.h"
 
 namespace quillon {
 namespace {
 
 using testing::FakeDialog;
-using testing::TempDir;
+using testing::MemoryDir;
+using testing::MemoryFileSystem;
 using testing::U;
-
-// The real directory, but with the name limit a test chooses (a file system
-// that counts UTF-16 units, or a tighter one) and a count of openings.
-class LimitDirectory : public DirectoryHandle {
- public:
-  LimitDirectory(std::unique_ptr<DirectoryHandle> real, NameLimit limit)
-      : m_real(std::move(real)), m_limit(limit) {}
-  bool List(std::vector<std::u16string>* names) override { return m_real->List(names); }
-  NameState LookUpName(std::u16string_view name) override { return m_real->LookUpName(name); }
-  MoveResult Move(std::u16string_view from, std::u16string_view to,
-                  std::u16string* nameNow) override {
-    return m_real->Move(from, to, nameNow);
-  }
-  NameLimit GetNameLimit() override { return m_limit; }
-  std::optional<DirectoryIdentity> Identity() override { return m_real->Identity(); }
-
- private:
-  std::unique_ptr<DirectoryHandle> m_real;
-  NameLimit m_limit;
-};
-
-class TestFileSystem : public FileSystem {
- public:
-  EntryType GetEntryType(std::u16string_view path) override { return m_real.GetEntryType(path); }
-  std::unique_ptr<DirectoryHandle> OpenDirectory(std::u16string_view path) override {
-    ++opened;
-    auto real = m_real.OpenDirectory(path);
-    if (!real || !limit) return real;
-    return std::make_unique<LimitDirectory>(std::move(real), *limit);
-  }
-
-  std::optional<NameLimit> limit;  // nullopt: the directory's own
-  int opened = 0;
-
- private:
-  PosixFileSystem m_real;
-};
 
 std::u16string Repeat(std::u16string_view piece, std::size_t times) {
   std::u16string text;
@@ -83,8 +46,8 @@ class ValidationTest : public ::testing::Test {
 
   std::vector<std::u16string> Verdicts() const { return dialog.Column(kResultColumn); }
 
-  TempDir dir;
-  TestFileSystem fs;
+  MemoryFileSystem fs;
+  MemoryDir dir{fs};
   FakeDialog dialog;
   CQuillonDlg dlg{fs, dialog};
 };
@@ -154,13 +117,13 @@ INSTANTIATE_TEST_SUITE_P(Stage2, SingleNameTest,
 
 TEST_F(ValidationTest, UnusableNameHidesEveryLaterStage) {
   List({"a.txt", "b.txt", "README"});
-  ::unlink(dir.BytesOf("b.txt").c_str());
-  const int openedBefore = fs.opened;
+  dir.Remove("b.txt");
+  const int openedBefore = fs.opens;
   EXPECT_FALSE(Validate({u"x:1", u"dup", u"v1.5"}));  // + a clash, a change of extension, a gap
   EXPECT_EQ(Verdicts(), (Texts{kUnusable, u"", u""}));
   EXPECT_EQ(dialog.messages, Messages{str::kMsgUnusable});
   EXPECT_TRUE(dlg.m_invalid);
-  EXPECT_LE(fs.opened - openedBefore, 1);  // the limit only; no listing
+  EXPECT_LE(fs.opens - openedBefore, 1);  // the limit only; no listing
 }
 
 TEST_F(ValidationTest, TypedNameWithColonMarksEveryRowWithOneMessage) {
@@ -172,7 +135,7 @@ TEST_F(ValidationTest, TypedNameWithColonMarksEveryRowWithOneMessage) {
 
 TEST_F(ValidationTest, ExtensionChangeHidesTheDirectoryCheck) {
   List({"a.txt", "b.txt", "README"});
-  ::unlink(dir.BytesOf("a.txt").c_str());
+  dir.Remove("a.txt");
   EXPECT_FALSE(Validate({u"same", u"SAME", u"v1.5"}));
   EXPECT_EQ(Verdicts(), (Texts{u"", u"", kExtension}));
   EXPECT_EQ(dialog.messages, Messages{str::kMsgExtension});
@@ -180,7 +143,7 @@ TEST_F(ValidationTest, ExtensionChangeHidesTheDirectoryCheck) {
 
 TEST_F(ValidationTest, MissingSourceHidesClashes) {
   List({"a", "b", "c"});
-  ::unlink(dir.BytesOf("c").c_str());
+  dir.Remove("c");
   EXPECT_FALSE(Validate({u"n", u"n", u"m"}));
   EXPECT_EQ(Verdicts(), (Texts{u"", u"", kMissing}));
   EXPECT_EQ(dialog.messages, Messages{str::kMsgMissing});
@@ -206,7 +169,7 @@ TEST_F(ValidationTest, OldNamesOfOtherRowsAreFreeToTake) {
 TEST_F(ValidationTest, WithoutNewNamesOnlyMissingSourcesAreFound) {
   List({"a", "b"});
   EXPECT_TRUE(Validate({}));
-  ::unlink(dir.BytesOf("b").c_str());
+  dir.Remove("b");
   EXPECT_FALSE(Validate({}));
   EXPECT_EQ(Verdicts(), (Texts{u"", kMissing}));
   EXPECT_EQ(dialog.messages, Messages{str::kMsgMissing});
@@ -232,7 +195,7 @@ TEST_F(ValidationTest, FullNameOf255UnitsPassesAnd256DoNot) {
 }
 
 TEST_F(ValidationTest, UnitCountingFileSystemTakes255UnitsOfAnyScript) {
-  fs.limit = NameLimit{NameLimit::kNoLimit, 255};  // like exFAT or NTFS
+  fs.nameLimit = NameLimit{NameLimit::kNoLimit, 255};  // like exFAT or NTFS
   List({"data", "more"});
   EXPECT_TRUE(Validate({Repeat(u"\u3042", 255), Repeat(u"\U0001F600", 127) + u"a"}));
   EXPECT_FALSE(Validate({Repeat(u"\u3042", 256), Repeat(u"\U0001F600", 128)}));
@@ -240,17 +203,14 @@ TEST_F(ValidationTest, UnitCountingFileSystemTakes255UnitsOfAnyScript) {
 }
 
 TEST_F(ValidationTest, A255UnitRuleHoldsEvenWhereTheDirectoryAllowsMore) {
-  fs.limit = NameLimit{1024, NameLimit::kNoLimit};
+  fs.nameLimit = NameLimit{1024, NameLimit::kNoLimit};
   List({"data"});
   EXPECT_FALSE(Validate({Repeat(u"a", 256)}));
   EXPECT_EQ(Verdicts(), Texts{kUnusable});
 }
 
 TEST_F(ValidationTest, ByteCountingDirectoryRejectsLongJapaneseNames) {
-  auto handle = PosixFileSystem().OpenDirectory(dir.Path());
-  ASSERT_TRUE(handle);
-  const NameLimit limit = handle->GetNameLimit();
-  if (limit.maxBytes != 255) GTEST_SKIP() << "temporary directory is not ext4/tmpfs-like";
+  fs.nameLimit = NameLimit{255, NameLimit::kNoLimit};  // like ext4 or tmpfs
   List({"a.txt", "data"});
   // 100 kana are 100 units but 300 bytes (+ 4 for the extension).
   EXPECT_FALSE(Validate({Repeat(u"\u5199", 100), u"b"}));
@@ -280,7 +240,7 @@ TEST_F(ValidationTest, RefreshClearsAClashOnceTheBlockingFileIsGone) {
   EXPECT_EQ(Verdicts(), (Texts{u"", kDuplicate}));
   EXPECT_FALSE(dialog.Enabled(ControlId::kExecute));
 
-  ::unlink(dir.BytesOf("x2.jpg").c_str());
+  dir.Remove("x2.jpg");
   dialog.messages.clear();
   dlg.RefreshList();
   EXPECT_EQ(Verdicts(), (Texts{u"", u""}));
@@ -293,7 +253,7 @@ TEST_F(ValidationTest, RefreshMarksAFileRemovedBehindOurBack) {
   Validate({u"x1", u"x2"});
   dlg.UpdateControls();
   EXPECT_TRUE(dialog.Enabled(ControlId::kExecute));
-  ::unlink(dir.BytesOf("a.jpg").c_str());
+  dir.Remove("a.jpg");
   dlg.RefreshList();
   EXPECT_EQ(Verdicts(), (Texts{kMissing, u""}));
   EXPECT_EQ(dialog.messages, Messages{str::kMsgMissing});
@@ -302,13 +262,13 @@ TEST_F(ValidationTest, RefreshMarksAFileRemovedBehindOurBack) {
 
 TEST_F(ValidationTest, RefreshDoesNothingWithoutNamesOrAfterExecution) {
   List({"a.jpg"});
-  ::unlink(dir.BytesOf("a.jpg").c_str());
-  const int openedBefore = fs.opened;
+  dir.Remove("a.jpg");
+  const int openedBefore = fs.opens;
   dlg.RefreshList();  // no new names yet
   dlg.m_newNames = {u"x"};
   dlg.m_executed = true;
   dlg.RefreshList();
-  EXPECT_EQ(fs.opened, openedBefore);
+  EXPECT_EQ(fs.opens, openedBefore);
   EXPECT_TRUE(dialog.messages.empty());
   EXPECT_EQ(Verdicts(), Texts{u""});
 }
