@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # The Windows program under Wine, in a private X server, driven by the
-# keyboard only: the files of a scratch directory given as arguments (some
+# keyboard only. First a run cut short by the end of its process
+# (tests/win32/cut_run.cpp) is found at the program's start, the question
+# answered with Enter, and its files checked under their planned names. Then
+# the files of a scratch directory given as arguments (some
 # relative), a first name typed into the name field, Enter to generate,
 # "実行" pressed, the message box confirmed, every file checked on disk under
 # its numbered name with its content (another program holds one file open on
 # the way, and the retry dialog lets the run go on once it has let go); then
-# "元に戻す" and every file back; then the window closed.
+# "元に戻す" and every file back; then the window closed. Nothing of the
+# program's own is left in its journal folder.
 # Builds build-win/quillon.exe first. Wine runs in a fresh prefix of the
 # scratch directory, removed afterwards with everything started here.
 # Usage: win32_e2e.sh [--screenshot FILE]   (the window with names generated)
@@ -45,6 +49,18 @@ trap 'cleanup $?' EXIT
 # window is the first, a message box another.
 program_windows() {
   xdotool search --onlyvisible --name '^クイロン$' 2>/dev/null
+}
+
+# The main window and the recovery question may both be shown by the time
+# they are looked for: the main window is the taller.
+two_program_windows() {
+  [ "$(program_windows | wc -l)" -ge 2 ]
+}
+tallest_program_window() {
+  local id
+  for id in $(program_windows); do
+    echo "$(xdotool getwindowgeometry --shell "$id" | sed -n 's/^HEIGHT=//p') $id"
+  done | sort -n | tail -n 1 | cut -d' ' -f2
 }
 
 other_window() {
@@ -89,6 +105,20 @@ keys() {
   xdotool key --clearmodifiers "$@"
 }
 
+# True when the cut run's files all bear their planned names with their own
+# content, and nothing else is there.
+series_finished() {
+  local i
+  for i in 1 2 3 4 5; do
+    [ "$(cat "$cut/s$((i + 1)).txt" 2>/dev/null)" = "content of s$i.txt" ] || return 1
+  done
+  [ "$(find "$cut" -mindepth 1 | wc -l)" = 5 ]
+}
+
+journals_empty() {
+  [ -z "$(ls -A "$journals" 2>/dev/null)" ]
+}
+
 # True when each of `names` holds the content written under the name of the
 # same position in `originals`, and the directory holds nothing else but the
 # file that was not given.
@@ -109,9 +139,41 @@ for name in "${originals[@]}"; do printf 'content of %s' "$name" >"$work/$name";
 
 x_session_start "$scratch"
 wine_prefix_start "$scratch"
-"$root/scripts/win32_build.sh" --target quillon --target quillon_hold_open
+"$root/scripts/win32_build.sh" --target quillon quillon_hold_open quillon_cut_run
 wine_prefix_wait_boot
 wine_prefix_japanese_font
+
+# A series of five files shifted up by one, its process ended before its
+# third move: the journal stays in the prefix's local application data
+# folder, and the files stand half way.
+cut="$scratch/cut"
+mkdir -p "$cut"
+for i in 1 2 3 4 5; do printf 'content of s%s.txt' "$i" >"$cut/s$i.txt"; done
+status=0
+"$WINE" "$root/build-win/tests/quillon_cut_run.exe" 2 "Z:$cut" s1.txt s2.txt s2.txt s3.txt \
+  s3.txt s4.txt s4.txt s5.txt s5.txt s6.txt >"$scratch/cut.log" 2>&1 || status=$?
+[ "$status" = 3 ] || fail "the run to cut ended with $status instead of being cut"
+journals="$(echo "$WINEPREFIX"/drive_c/users/*/AppData/Local)/Quillon"
+[ -n "$(find "$journals" -name '*.journal')" ] || fail "the cut run left no journal"
+series_finished && fail "the cut run went through"
+
+# The program asks about that run before it takes any file; Enter finishes
+# it, and the message box tells the outcome.
+"$WINE" "$root/build-win/quillon.exe" >"$scratch/quillon.log" 2>&1 &
+program=$!
+XS_PIDS+=("$program")
+wait_until "the main window and the recovery question" two_program_windows
+main=$(tallest_program_window)
+question=$(other_window)
+wait_until "the question to take the focus" is_active "$question"
+keys Return
+wait_until "the question to close" window_gone "$question"
+confirm_message_box
+wait_until "the cut run finished" series_finished
+journals_empty || fail "the journal was left: $(ls -A "$journals")"
+keys alt+F4
+wait_until "the window to close" window_gone "$main"
+wait_until "the program to end" program_ended
 
 # Relative arguments but one (Wine shows / as Z:), resolved against the
 # working directory.
@@ -178,4 +240,5 @@ if "$WINE" reg query 'HKCU\Software\Tovrenko' >/dev/null 2>&1; then
   fail "the program left a settings key in the registry"
 fi
 files_are || fail "closing changed the files"
-echo "end to end under Wine: renamed, undone, closed"
+journals_empty || fail "a run left something in the journal folder: $(ls -A "$journals")"
+echo "end to end under Wine: a cut run finished at the start; renamed, undone, closed"

@@ -6,7 +6,8 @@
 # the program started as Explorer's Send to starts it, with three files, and
 # its list read back through the clipboard; then a silent uninstall, after
 # which no file of the prefix's C: drive and no registry value differs from
-# before the first install. Wine runs in a fresh prefix of a scratch
+# before the first install (the program's journal folder, left empty, is
+# removed with it). Wine runs in a fresh prefix of a scratch
 # directory on a private X server, removed afterwards with everything
 # started here.
 # Usage: win32_installer.sh
@@ -153,6 +154,12 @@ check_shortcut() {
 }
 check_shortcut "$user_folder/Start Menu/Programs/クイロン.lnk"
 check_shortcut "$user_folder/SendTo/クイロン.lnk"
+
+# The program makes its journal folder at its first run, not the install;
+# a run that ended leaves it empty, and the uninstall then removes it.
+journals="$(dirname "$(dirname "$(dirname "$user_folder")")")/Local/Quillon"
+[ ! -e "$journals" ] || fail "the install made $journals"
+mkdir "$journals"
 
 # Send to › クイロン with three files selected: Explorer starts the link's
 # target with their full paths as arguments. The list's context menu copies

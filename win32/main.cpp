@@ -1,6 +1,7 @@
 // The Windows program: the common controls and OLE for this thread, the main
 // dialog, and its message loop until the window is closed. It writes no
-// setting and no file of its own.
+// setting; its only file is the journal of a run going on, in
+// %LOCALAPPDATA%\Quillon, which the run removes when it ends.
 #include <windows.h>
 // The headers below need <windows.h> first.
 #include <commctrl.h>

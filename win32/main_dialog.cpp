@@ -17,7 +17,8 @@ namespace quillon {
 
 namespace {
 
-// Posted once the window is shown: the command line's paths, as one drop.
+// Posted once the window is shown: the runs a crash cut short, then the
+// command line's paths, as one drop.
 constexpr UINT WM_ARGUMENTS_DROP = WM_APP + 1;
 // Posted when the window is activated, to look at where the focus came back.
 constexpr UINT WM_CHECK_FOCUS = WM_APP + 2;
@@ -28,7 +29,7 @@ MainDialog::MainDialog(HINSTANCE instance)
     : WindowPort(m_clipboard, m_opener),
       m_instance(instance),
       m_title(LoadResourceString(instance, IDS_APP_TITLE)),
-      m_dlg(std::make_unique<CQuillonDlg>(m_fileSystem, *this)) {
+      m_dlg(std::make_unique<CQuillonDlg>(m_fileSystem, *this, &m_journals)) {
   SetBusyView(this);
   // Without the string the caption falls back to the program's own title.
   if (m_title.empty()) m_title = ToWide(str::kAppTitle);
@@ -58,7 +59,7 @@ bool MainDialog::Create(std::vector<std::u16string> paths) {
   UpdateWindow(m_window);
   // Posted messages come before input: the drop is in the list before the
   // first key the user presses is seen.
-  if (!m_argumentPaths.empty()) PostMessageW(m_window, WM_ARGUMENTS_DROP, 0, 0);
+  PostMessageW(m_window, WM_ARGUMENTS_DROP, 0, 0);
   return true;
 }
 
@@ -113,6 +114,9 @@ INT_PTR MainDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       OnFilesDropped();
       return Handled(0);
     case WM_ARGUMENTS_DROP:
+      // A run a crash cut short is settled before any file is taken, so that
+      // its files are where the user expects them.
+      if (!Busy()) m_dlg->RecoverInterruptedRuns();
       OnArgumentsDrop();
       return TRUE;
     case WM_SYSCOMMAND:

@@ -23,6 +23,7 @@
 #include "win32/win32_file_system.h"
 #include "window/key_map.h"
 #include "window/window_port.h"
+#include "win32/win32_journal_store.h"
 
 struct IImageList;
 
@@ -38,8 +39,9 @@ class MainDialog final : public WindowPort, private BusyView, private KeyCommand
   MainDialog& operator=(const MainDialog&) = delete;
 
   // Creates the window, centred in the work area and shown; false when the
-  // template could not be made into a window. `paths` (full paths, possibly
-  // none) are then taken as one drop before any input.
+  // template could not be made into a window. Before any input, the runs a
+  // crash cut short are settled, and then `paths` (full paths, possibly
+  // none) are taken as one drop.
   bool Create(std::vector<std::u16string> paths);
   // Runs the message loop until the window is closed; the exit code.
   int Run();
@@ -48,6 +50,7 @@ class MainDialog final : public WindowPort, private BusyView, private KeyCommand
   // DialogPort, what only the window can show or answer (main_dialog_port.cpp).
   void ShowMessage(std::u16string_view text) override;
   bool AskOkCancel(std::u16string_view text) override;
+  RecoveryChoice AskRecovery(std::u16string_view text) override;
   void ShowRetryDialog(std::u16string_view message) override;
   void SetDirectoryText(std::u16string_view text) override;
   std::u16string NameFieldText() override;
@@ -104,6 +107,7 @@ class MainDialog final : public WindowPort, private BusyView, private KeyCommand
   Win32Clipboard m_clipboard;
   ShellOpener m_opener;
   Win32FileSystem m_fileSystem;
+  Win32JournalStore m_journals{Win32JournalStore::UserDirectory()};
   std::unique_ptr<CQuillonDlg> m_dlg;
   std::unique_ptr<FileListView> m_list;
   FileListDropTarget* m_dropTarget = nullptr;  // one reference

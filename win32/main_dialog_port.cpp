@@ -5,6 +5,7 @@
 #include "win32/dialog_boxes.h"
 #include "win32/drop_target.h"
 #include "win32/main_dialog.h"
+#include "win32/recovery_dialog.h"
 #include "win32/resource.h"
 #include "win32/win32_text.h"
 
@@ -30,6 +31,10 @@ void MainDialog::ShowMessage(std::u16string_view text) {
 bool MainDialog::AskOkCancel(std::u16string_view text) {
   return MessageBoxW(m_window, ToWide(text).c_str(), m_title.c_str(),
                      MB_OKCANCEL | MB_ICONWARNING | MB_DEFBUTTON1) == IDOK;
+}
+
+DialogPort::RecoveryChoice MainDialog::AskRecovery(std::u16string_view text) {
+  return RunRecoveryDialog(m_instance, m_window, FromWide(m_title), text);
 }
 
 void MainDialog::ShowRetryDialog(std::u16string_view message) {

@@ -6,6 +6,7 @@
 #define IDD_ABOUTBOX 100
 #define IDD_QUILLON_DIALOG 102
 #define IDD_RETRY 137
+#define IDD_RECOVERY 138
 
 // The application icon and the file list's context menu.
 #define IDR_MAINFRAME 128
@@ -32,6 +33,13 @@
 #define IDC_VERSION 1018
 #define IDC_HOME_PAGE 1019
 #define IDC_RETRY_MESSAGE 1020
+
+// Controls of the question about a run a crash cut short; its third button,
+// "後で", carries the cancel id.
+#define IDC_RECOVERY_ICON 1021
+#define IDC_RECOVERY_MESSAGE 1022
+#define IDC_RECOVERY_FINISH 1023
+#define IDC_RECOVERY_RESTORE 1024
 
 // Commands of the context menu (as MenuCommand in core/dialog_port.h).
 #define ID_COPY_OLD_BASE 32782

@@ -41,9 +41,18 @@ DWORD VolumeMaxComponentLength(HANDLE handle, const std::wstring& path) {
   return maxComponent;
 }
 
+// Errors that say a directory cannot be flushed here, rather than that the
+// flush failed.
+bool FlushRefused(DWORD error) {
+  return error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED ||
+         error == ERROR_INVALID_PARAMETER || error == ERROR_ACCESS_DENIED ||
+         error == ERROR_WRITE_PROTECT;
+}
+
 class Win32Directory : public DirectoryHandle {
  public:
-  Win32Directory(HANDLE handle, std::wstring path) : m_handle(handle), m_path(std::move(path)) {}
+  Win32Directory(HANDLE handle, std::wstring path, Win32FileSystem::MoveSeam seam)
+      : m_handle(handle), m_path(std::move(path)), m_seam(std::move(seam)) {}
   ~Win32Directory() override { ::CloseHandle(m_handle); }
   Win32Directory(const Win32Directory&) = delete;
   Win32Directory& operator=(const Win32Directory&) = delete;
@@ -98,6 +107,10 @@ class Win32Directory : public DirectoryHandle {
     return MoveThroughIntermediate(from, to, nameNow);
   }
 
+  bool MakeDurable() override { return FlushDirectory(m_handle); }
+
+  void SetIntermediatePrefix(std::u16string_view prefix) override { m_intermediatePrefix = prefix; }
+
   NameLimit GetNameLimit() override {
     NameLimit limit{NameLimit::kNoLimit, kMaxComponentLength};
     const DWORD volumeMax = VolumeMaxComponentLength(m_handle, m_path);
@@ -109,7 +122,8 @@ class Win32Directory : public DirectoryHandle {
   // Without MOVEFILE_REPLACE_EXISTING the call fails on any existing target,
   // and it renames within the volume only (no copy and delete). A change of
   // case only of the same file is a rename of that file.
-  static bool MoveNoReplace(const std::wstring& from, const std::wstring& to) {
+  bool MoveNoReplace(const std::wstring& from, const std::wstring& to) const {
+    if (m_seam) m_seam(from, to);
     return ::MoveFileW(from.c_str(), to.c_str()) != 0;
   }
 
@@ -138,8 +152,8 @@ class Win32Directory : public DirectoryHandle {
                                      std::u16string* nameNow) {
     // After the reported move the entry may bear either spelling; the old
     // path still reaches it on a file system that ignores case.
-    for (unsigned n = 0; n < 100; ++n) {
-      const std::u16string middle = u"~quillon-case-" + FromWide(std::to_wstring(n));
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      const std::u16string middle = IntermediateName();
       const std::wstring intermediate = JoinExtended(m_path, middle);
       if (!MoveNoReplace(from, intermediate)) {
         const DWORD error = ::GetLastError();
@@ -157,11 +171,45 @@ class Win32Directory : public DirectoryHandle {
     return MoveResult::kFailed;
   }
 
+  // A name of the handle's own for the middle of a two-step move: under the
+  // run's recorded prefix where there is one, so that a file a crash left
+  // there is known after it.
+  std::u16string IntermediateName() {
+    const std::u16string number = FromWide(std::to_wstring(++m_intermediateCounter));
+    return (m_intermediatePrefix.empty() ? u"~quillon-case-" : m_intermediatePrefix) + number;
+  }
+
   HANDLE m_handle;
   std::wstring m_path;
+  Win32FileSystem::MoveSeam m_seam;
+  std::u16string m_intermediatePrefix;
+  unsigned m_intermediateCounter = 0;
 };
 
 }  // namespace
+
+bool FlushDirectory(HANDLE directory) {
+  // Every other handle of the directory may read, write or delete
+  // meanwhile; this one only flushes.
+  const HANDLE writable = ::ReOpenFile(directory, FILE_ADD_FILE | SYNCHRONIZE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       FILE_FLAG_BACKUP_SEMANTICS);
+  if (writable == INVALID_HANDLE_VALUE) return FlushRefused(::GetLastError());
+  const bool flushed = ::FlushFileBuffers(writable) != 0 || FlushRefused(::GetLastError());
+  ::CloseHandle(writable);
+  return flushed;
+}
+
+bool FlushDirectoryAt(const std::wstring& path) {
+  const HANDLE directory =
+      ::CreateFileW(path.c_str(), FILE_LIST_DIRECTORY | SYNCHRONIZE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (directory == INVALID_HANDLE_VALUE) return false;
+  const bool flushed = FlushDirectory(directory);
+  ::CloseHandle(directory);
+  return flushed;
+}
 
 EntryType Win32FileSystem::GetEntryType(std::u16string_view path) {
   const std::wstring extended = ToExtendedPath(path);
@@ -190,7 +238,7 @@ std::unique_ptr<DirectoryHandle> Win32FileSystem::OpenDirectory(std::u16string_v
   }
   std::wstring resolved = FinalPathOf(handle);
   if (resolved.empty()) resolved = extended;
-  return std::make_unique<Win32Directory>(handle, std::move(resolved));
+  return std::make_unique<Win32Directory>(handle, std::move(resolved), m_seam);
 }
 
 }  // namespace quillon

@@ -12,10 +12,12 @@
 #include <vector>
 
 #include "resources/menus.h"
+#include "resources/strings.h"
 #include "resources/templates.h"
 #include "tests/win32/win32_test_support.h"
 #include "win32/command_line.h"
 #include "win32/dialog_boxes.h"
+#include "win32/recovery_dialog.h"
 #include "win32/resource.h"
 
 namespace quillon {
@@ -285,6 +287,72 @@ TEST_F(ProgramResources, DialogsShowTheirTextsAndEndByTheirButtons) {
   }
   EXPECT_EQ(caption, "クイロン");
   EXPECT_EQ(message, "C:\\a.txt\r\n\r\nファイル使用中です。");
+}
+
+TEST_F(ProgramResources, TheRecoveryQuestionIsAnsweredByItsButtonsAndKeys) {
+  using Choice = DialogPort::RecoveryChoice;
+  // What the user does once the question is shown, and the answer it gives.
+  const struct {
+    const char* what;
+    std::function<void(HWND)> act;
+    Choice answer;
+  } cases[] = {
+      {"Enter", [](HWND box) { PostMessageW(box, WM_KEYDOWN, VK_RETURN, 0); }, Choice::kFinish},
+      {"Esc", [](HWND box) { PostMessageW(box, WM_KEYDOWN, VK_ESCAPE, 0); }, Choice::kLater},
+      {"close box", [](HWND box) { PostMessageW(box, WM_CLOSE, 0, 0); }, Choice::kLater},
+      {"元に戻す",
+       [](HWND box) { PostMessageW(GetDlgItem(box, IDC_RECOVERY_RESTORE), BM_CLICK, 0, 0); },
+       Choice::kRestore},
+      {"後で", [](HWND box) { PostMessageW(GetDlgItem(box, IDCANCEL), BM_CLICK, 0, 0); },
+       Choice::kLater},
+  };
+  // A directory deep enough to need more lines than the template has.
+  const std::u16string directory =
+      u"C:\\" + std::u16string(40, u'深') + u"\\" + std::u16string(60, u'x');
+  const std::u16string message = std::u16string(u"前回のリネームは途中で中断されました。\n") +
+                                 directory + u"\n3 個のファイルが予定の名前になっていません。";
+  for (const auto& c : cases) {
+    std::string caption, text;
+    std::vector<std::pair<LONG, std::string>> buttons;  // left edge, text
+    LRESULT defaultId = 0;
+    bool fits = false;
+    Choice answer;
+    {
+      WhenActivated act([&](HWND box) {
+        caption = TextOf(box);
+        text = TextOf(GetDlgItem(box, IDC_RECOVERY_MESSAGE));
+        for (const int id : {IDC_RECOVERY_FINISH, IDC_RECOVERY_RESTORE, IDCANCEL}) {
+          RECT rect;
+          GetWindowRect(GetDlgItem(box, id), &rect);
+          buttons.emplace_back(rect.left, TextOf(GetDlgItem(box, id)));
+        }
+        defaultId = LOWORD(SendMessageW(box, DM_GETDEFID, 0, 0));
+        // The message, grown, ends above the buttons, which lie inside the box.
+        RECT shown, button, client;
+        GetWindowRect(GetDlgItem(box, IDC_RECOVERY_MESSAGE), &shown);
+        GetWindowRect(GetDlgItem(box, IDCANCEL), &button);
+        GetClientRect(box, &client);
+        MapWindowPoints(box, nullptr, reinterpret_cast<POINT*>(&client), 2);
+        fits = shown.bottom <= button.top && button.bottom <= client.bottom;
+        c.act(box);
+      });
+      answer = RunRecoveryDialog(m_program, nullptr, u"クイロン", message);
+    }
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(answer, c.answer);
+    EXPECT_EQ(caption, "クイロン");
+    EXPECT_EQ(text, "前回のリネームは途中で中断されました。\r\n" + testing::Utf8(directory) +
+                        "\r\n3 個のファイルが予定の名前になっていません。");
+    // Left to right, as the logic names them; the first is the default.
+    ASSERT_EQ(buttons.size(), 3u);
+    EXPECT_LT(buttons[0].first, buttons[1].first);
+    EXPECT_LT(buttons[1].first, buttons[2].first);
+    EXPECT_EQ(buttons[0].second, testing::Utf8(str::kRecoveryFinish));
+    EXPECT_EQ(buttons[1].second, testing::Utf8(str::kRecoveryRestore));
+    EXPECT_EQ(buttons[2].second, testing::Utf8(str::kRecoveryLater));
+    EXPECT_EQ(defaultId, IDC_RECOVERY_FINISH);
+    EXPECT_TRUE(fits);
+  }
 }
 
 // The command line's paths: relative ones resolved against the working

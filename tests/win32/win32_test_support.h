@@ -114,10 +114,12 @@ class TempFolder {
     return Handle(::CreateFileW(Extended(relative).c_str(), GENERIC_READ, shareMode, nullptr,
                                 OPEN_EXISTING, 0, nullptr));
   }
-  // Every entry with its content (see Read), without "." and "..".
-  std::map<std::u16string, std::string> Contents() const {
+  // Every entry of the folder, or of a folder in it, with its content (see
+  // Read), without "." and "..".
+  std::map<std::u16string, std::string> Contents(std::u16string_view relative = u"") const {
     std::map<std::u16string, std::string> contents;
-    for (const auto& name : Names(Extended(u""))) contents[name] = Read(name);
+    const std::u16string prefix = relative.empty() ? u"" : std::u16string(relative) + u"\\";
+    for (const auto& name : Names(Extended(relative))) contents[name] = Read(prefix + name);
     return contents;
   }
 
