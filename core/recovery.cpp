@@ -32,12 +32,16 @@ void CQuillonDlg::RecoverRun(JournalFile& file) {
     file.Remove();
     return;
   }
-  const auto directory = m_fileSystem.OpenDirectory(journal.directory);
-  if (!directory || !SameDirectoryAfterRestart(journal.identity, directory->Identity())) {
+  // The handle goes before any question: while one is open a session's end
+  // is held back, and a medium cannot be ejected.
+  auto directory = m_fileSystem.OpenDirectory(journal.directory);
+  const bool same = directory && SameDirectoryAfterRestart(journal.identity, directory->Identity());
+  const LocatedRun located = same ? LocateRun(journal, *directory) : LocatedRun{};
+  directory.reset();
+  if (!same) {
     if (m_dialog.AskOkCancel(str::kRecoveryDirectoryGone + journal.directory)) file.Remove();
     return;
   }
-  const LocatedRun located = LocateRun(journal, *directory);
   if (!located.clear) {
     if (m_dialog.AskOkCancel(str::kRecoveryUnclear + journal.directory)) file.Remove();
     return;
@@ -53,8 +57,12 @@ void CQuillonDlg::RecoverRun(JournalFile& file) {
   text.append(Decimal(notPlaced)).append(str::kRecoveryNotAtPlanned).append(str::kRecoveryChoose);
   const DialogPort::RecoveryChoice choice = m_dialog.AskRecovery(text);
   if (choice == DialogPort::RecoveryChoice::kLater) return;
-  for (const auto& [leftover, fileName] : located.leftovers)
-    directory->RemoveLeftover(leftover, fileName);
+  // Each leftover is proven the run's own again at removal.
+  if (directory = m_fileSystem.OpenDirectory(journal.directory); directory) {
+    for (const auto& [leftover, fileName] : located.leftovers)
+      directory->RemoveLeftover(leftover, fileName);
+    directory.reset();
+  }
   SettleRun(journal, located, choice == DialogPort::RecoveryChoice::kFinish);
   // A journal of its own kept the settling safe; this one has done its part
   // once the settling could start.

@@ -246,7 +246,7 @@ class PosixDirectory : public DirectoryHandle {
     if (const int error = LinkAt(from, to)) return error;
     struct stat linked;
     struct stat original;
-    if (StatAt(to, &linked) == 0 && StatAt(from, &original) == 0 && SameFile(original, source) &&
+    if (StatAt(to, &linked) == 0 && StatAt(from, &original) == 0 && StillSame(original, source) &&
         LinkedToSameFile(linked, original)) {
       const int error = UnlinkAt(from);
       if (error == 0) return 0;
@@ -291,7 +291,7 @@ class PosixDirectory : public DirectoryHandle {
     const int error = StatAt(name, &now);
     if (error == ENOENT) return Ownership::kTheirs;
     if (error != 0) return Ownership::kUnknown;
-    return SameFile(now, source) ? Ownership::kOurs : Ownership::kTheirs;
+    return StillSame(now, source) ? Ownership::kOurs : Ownership::kTheirs;
   }
 
   // Reserves the new name with an empty file of our own (creation fails if
@@ -328,7 +328,7 @@ class PosixDirectory : public DirectoryHandle {
   bool IsOurPlaceholder(const std::string& name, const struct stat& placeholder) {
     struct stat now;
     return StatAt(name, &now) == 0 && S_ISREG(now.st_mode) && now.st_size == 0 &&
-           SameFile(now, placeholder);
+           StillSame(now, placeholder);
   }
 
   void RemoveIfPlaceholder(const std::string& name, const struct stat& placeholder) {
@@ -343,6 +343,17 @@ class PosixDirectory : public DirectoryHandle {
 
   static bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+  }
+
+  // Whether an entry read now is the file read before. A FUSE file system
+  // that works by path numbers a file anew once the kernel has forgotten
+  // it (memory pressure between two looks), so there the file is known by
+  // what it holds instead: the same type, size and modification time.
+  bool StillSame(const struct stat& now, const struct stat& before) {
+    if (SameFile(now, before)) return true;
+    return OnFuse() && now.st_dev == before.st_dev && now.st_mode == before.st_mode &&
+           now.st_size == before.st_size && now.st_mtim.tv_sec == before.st_mtim.tv_sec &&
+           now.st_mtim.tv_nsec == before.st_mtim.tv_nsec;
   }
 
   // Whether two names, read just after linking, are one file. A FUSE file
