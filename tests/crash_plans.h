@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "core/name_codec.h"
+#include "core/quillon_dlg.h"
+#include "tests/fake_dialog.h"
 #include "tests/seeds.h"
 
 namespace quillon::testing {
@@ -54,6 +57,25 @@ inline Plan MakePlan(std::uint32_t seed) {
   }
   if (seed % 3 == 2) plan.unlisted = {"f0_tmp0.jpg", "f1_tmp0.jpg"};
   return plan;
+}
+
+inline std::vector<std::u16string> Decoded(const std::vector<std::string>& names) {
+  std::vector<std::u16string> decoded;
+  for (const auto& name : names) decoded.push_back(DecodeName(name));
+  return decoded;
+}
+
+// Lists the plan's files in `directory` and runs it, keeping a journal in
+// `store`; whatever stops the run midway (a test's exception) goes through.
+inline bool RunPlanIn(FileSystem& fs, JournalStore& store, std::u16string directory,
+                      const Plan& plan) {
+  FakeDialog dialog;
+  CQuillonDlg dlg(fs, dialog, &store);
+  dlg.m_directory = std::move(directory);
+  for (const auto& name : plan.sources)
+    dlg.m_files.push_back(std::make_shared<CFileNameX>(DecodeName(name)));
+  dialog.SetRows(dlg.m_directory, Decoded(plan.sources));
+  return dlg.RunRenames(Decoded(plan.sources), Decoded(plan.targets), &dlg.m_currentNames);
 }
 
 }  // namespace quillon::testing

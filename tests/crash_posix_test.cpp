@@ -19,7 +19,6 @@
 #include "shell/posix_journal_store.h"
 #include "tests/crash_plans.h"
 #include "tests/mount_fixtures.h"
-#include "tests/property_plan.h"
 #include "tests/test_support.h"
 
 namespace quillon {
@@ -34,21 +33,9 @@ using Choice = DialogPort::RecoveryChoice;
 // Thrown from the system-call seam: the run stops there, as if killed.
 struct Killed {};
 
-std::vector<std::u16string> Decoded(const std::vector<std::string>& names) {
-  std::vector<std::u16string> decoded;
-  for (const auto& name : names) decoded.push_back(DecodeName(name));
-  return decoded;
-}
-
 // Runs the plan in `dir`; the seam may stop it.
 void RunPlan(const TempDir& dir, const Plan& plan, FileSystem& fs, JournalStore& store) {
-  FakeDialog dialog;
-  CQuillonDlg dlg(fs, dialog, &store);
-  dlg.m_directory = dir.Path();
-  for (const auto& name : plan.sources)
-    dlg.m_files.push_back(std::make_shared<CFileNameX>(DecodeName(name)));
-  dialog.SetRows(dlg.m_directory, Decoded(plan.sources));
-  dlg.RunRenames(Decoded(plan.sources), Decoded(plan.targets), &dlg.m_currentNames);
+  testing::RunPlanIn(fs, store, dir.Path(), plan);
 }
 
 // Recovers the journal the cut left, and checks the directory.

@@ -27,23 +27,11 @@ using Choice = DialogPort::RecoveryChoice;
 
 struct PowerCut {};
 
-std::vector<std::u16string> Decoded(const std::vector<std::string>& names) {
-  std::vector<std::u16string> decoded;
-  for (const auto& name : names) decoded.push_back(DecodeName(name));
-  return decoded;
-}
-
 // Runs the plan; true when it ran to its end.
 bool RunPlan(const MemoryDir& dir, const Plan& plan, MemoryFileSystem& fs,
              test::MemoryJournalStore& store) {
-  FakeDialog dialog;
-  CQuillonDlg dlg(fs, dialog, &store);
-  dlg.m_directory = dir.Path();
-  for (const auto& name : plan.sources)
-    dlg.m_files.push_back(std::make_shared<CFileNameX>(DecodeName(name)));
-  dialog.SetRows(dlg.m_directory, Decoded(plan.sources));
   try {
-    EXPECT_TRUE(dlg.RunRenames(Decoded(plan.sources), Decoded(plan.targets), &dlg.m_currentNames));
+    EXPECT_TRUE(testing::RunPlanIn(fs, store, dir.Path(), plan));
   } catch (const PowerCut&) {
     return false;
   }
