@@ -18,6 +18,9 @@ namespace {
 constexpr std::size_t kLongBase = 245;
 constexpr std::size_t kTemporaryCut = 10;
 constexpr int kTemporaryCandidates = 1000000;
+// From this many files to park on, the taken temporary names are read in one
+// listing instead of one lookup per name.
+constexpr std::size_t kListingFrom = 64;
 
 bool IsHighSurrogate(char16_t unit) {
   return unit >= 0xD800 && unit <= 0xDBFF;
@@ -28,6 +31,16 @@ bool IsHighSurrogate(char16_t unit) {
 void DropLastCharacter(std::u16string& text) {
   text.pop_back();
   if (!text.empty() && IsHighSurrogate(text.back())) text.pop_back();
+}
+
+// Whether "_tmp" occurs in the name in any letter case; asked of every entry
+// of a directory, so it allocates nothing.
+bool HoldsTmp(std::u16string_view name) {
+  const auto is = [](char16_t unit, char16_t lower) { return (unit | 0x20) == lower; };
+  for (std::size_t i = 0; i + 4 <= name.size(); ++i)
+    if (name[i] == u'_' && is(name[i + 1], u't') && is(name[i + 2], u'm') && is(name[i + 3], u'p'))
+      return true;
+  return false;
 }
 
 std::u16string Decimal(int value) {
@@ -253,17 +266,28 @@ void RenameRun::RenameViaTemporary() {
 std::vector<RunLog::Parking> RenameRun::PlanParking(std::vector<std::int32_t> held,
                                                     std::unordered_set<std::u16string>* chosen) {
   std::vector<RunLog::Parking> plan;
-  if (!m_nameLimit) m_nameLimit = m_directory.GetNameLimit();
   for (const Row row : m_rows) {
     const std::int32_t ownHold = OldId(row) == NewId(row) ? 1 : 0;
-    if (held[NewId(row)] != ownHold) {
-      std::u16string name = ChooseTemporaryName(m_sources[row], *chosen, true);
-      if (!name.empty()) chosen->insert(name);
-      plan.push_back({row, std::move(name)});
-    }
+    if (held[NewId(row)] != ownHold) plan.push_back({row, {}});
     --held[OldId(row)];
   }
+  if (plan.empty()) return plan;
+  if (!m_nameLimit) m_nameLimit = m_directory.GetNameLimit();
+  if (plan.size() >= kListingFrom) ReadTemporaryLikeNames();
+  for (RunLog::Parking& parking : plan) {
+    parking.name = ChooseTemporaryName(m_sources[parking.row], *chosen, true);
+    if (!parking.name.empty()) chosen->insert(parking.name);
+  }
+  m_temporaryLike.reset();
   return plan;
+}
+
+void RenameRun::ReadTemporaryLikeNames() {
+  std::unordered_set<std::u16string> names;
+  const bool complete = m_directory.ListEach([&names](std::u16string_view name) {
+    if (HoldsTmp(name)) names.insert(UpperCaseUnits(name));
+  });
+  if (complete) m_temporaryLike = std::move(names);
 }
 
 std::u16string RenameRun::ParkElsewhere(Row row, std::unordered_set<std::u16string>* chosen) {
@@ -443,6 +467,12 @@ std::u16string RenameRun::ChooseTemporaryName(std::u16string_view name,
     if (!EncodeName(candidate)) return {};
     if (chosen.count(candidate) != 0) continue;
     if (!lookUp) return candidate;
+    if (m_temporaryLike) {
+      // Compared without case: a name another entry bears in another case
+      // may be taken on this file system, and costs only the next number.
+      if (m_temporaryLike->count(UpperCaseUnits(candidate)) == 0) return candidate;
+      continue;
+    }
     switch (m_directory.LookUpName(candidate)) {
       case NameState::kFree:
         return candidate;

@@ -101,6 +101,10 @@ class RenameRun {
   // then the run's own.
   std::vector<RunLog::Parking> PlanParking(std::vector<std::int32_t> held,
                                            std::unordered_set<std::u16string>* chosen);
+  // Reads, in one listing, every entry whose name holds "_tmp" in any case,
+  // upper-cased, into m_temporaryLike; leaves it empty where the listing
+  // fails, and then each name is looked up.
+  void ReadTemporaryLikeNames();
   // Parks the row's file under another name after its planned one was
   // taken meanwhile: the first free one, put on record first. Empty when
   // none could be taken.
@@ -174,6 +178,7 @@ class RenameRun {
   std::vector<std::size_t> m_waitedFor;
   // Asked once per run, when the first file is parked.
   std::optional<NameLimit> m_nameLimit;
+  std::optional<std::unordered_set<std::u16string>> m_temporaryLike;
 };
 
 }  // namespace quillon

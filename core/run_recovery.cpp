@@ -45,7 +45,10 @@ class ReplayDirectory : public DirectoryHandle {
     }
   }
 
-  bool List(std::vector<std::u16string>*) override { return true; }
+  // The engine's listing of taken temporary names fails here, so that it
+  // asks each name, which the journal answers.
+  bool List(std::vector<std::u16string>*) override { return false; }
+  bool ListEach(const std::function<void(std::u16string_view)>&) override { return false; }
   // The names on record are the free ones, the names tried before them
   // were taken. The real search asked no more than that, so neither does
   // this one: a record of another plan must not set it asking a million

@@ -116,6 +116,8 @@ TEST(JournalTest, ACutOrDamagedJournalReadsAsItsValidPrefix) {
     }
   }
   EXPECT_FALSE(ReadJournal("not a journal at all").hasHeader);
+  // The sum is CRC-32 as zlib computes it, so other tools can check a record.
+  EXPECT_EQ(FrameRecord("123456789").substr(4, 4), std::string("\x26\x39\xF4\xCB"));
 }
 
 TEST(JournalTest, AJournalThatCannotBeWrittenStopsTheRunAndLeavesNothing) {

@@ -151,27 +151,46 @@ TEST_F(EngineTest, ThreeCycleParksTwoFiles) {
 }
 
 TEST_F(EngineTest, TakenTemporaryNameIsSkipped) {
-  // Taken before the run, or taken by another program between the choice
-  // of names and the park: either way the next free name.
-  for (const bool meanwhile : {false, true}) {
-    SCOPED_TRACE(meanwhile ? "taken meanwhile" : "taken before");
+  // Taken before the run (looked up one by one, or read in one listing when
+  // many files are parked, then in any letter case), or taken by another
+  // program between the choice of names and the park: the next free name.
+  struct Case {
+    const char* what;
+    int pairs;
+    const char* taken;
+    bool meanwhile;
+  } cases[] = {
+      {"taken before", 1, "a0_tmp0.jpg", false},
+      {"taken before, many parked", 70, "A0_TMP0.JPG", false},
+      {"taken meanwhile", 1, "a0_tmp0.jpg", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     MemoryFileSystem fs;
     MemoryDir dir(fs);
-    dir.Write("a.jpg");
-    dir.Write("b.jpg");
-    if (!meanwhile) dir.Write("a_tmp0.jpg", "unlisted");
+    std::vector<std::u16string> sources;
+    std::vector<std::u16string> targets;
+    for (int i = 0; i < c.pairs; ++i) {
+      const std::string a = "a" + std::to_string(i) + ".jpg";
+      const std::string b = "b" + std::to_string(i) + ".jpg";
+      dir.Write(a);
+      dir.Write(b);
+      sources.insert(sources.end(), {U(a), U(b)});
+      targets.insert(targets.end(), {U(b), U(a)});
+    }
+    if (!c.meanwhile) dir.Write(c.taken, "unlisted");
     fs.beforeOperation = [&](const MemoryFileSystem::Operation& operation) {
-      if (meanwhile && operation.to == u"a_tmp0.jpg") dir.Write("a_tmp0.jpg", "unlisted");
+      if (c.meanwhile && operation.to == U(c.taken)) dir.Write(c.taken, "unlisted");
     };
     FakeDialog dialog;
     CQuillonDlg dlg(fs, dialog);
     dlg.m_directory = dir.Path();
-    dialog.SetRows(dlg.m_directory, {u"a.jpg", u"b.jpg"});
-    EXPECT_TRUE(dlg.RunRenames({u"a.jpg", u"b.jpg"}, {u"b.jpg", u"a.jpg"}, &dlg.m_currentNames));
-    EXPECT_TRUE(fs.MovedToNameContaining(u"a_tmp1.jpg"));
-    EXPECT_EQ(dir.Read("a_tmp0.jpg"), "unlisted");
-    EXPECT_EQ(dir.Read("a.jpg"), "b.jpg");
-    EXPECT_EQ(dir.Read("b.jpg"), "a.jpg");
+    dialog.SetRows(dlg.m_directory, sources);
+    EXPECT_TRUE(dlg.RunRenames(sources, targets, &dlg.m_currentNames));
+    EXPECT_TRUE(fs.MovedToNameContaining(u"a0_tmp1.jpg"));
+    EXPECT_EQ(dir.Read(c.taken), "unlisted");
+    EXPECT_EQ(dir.Read("a0.jpg"), "b0.jpg");
+    EXPECT_EQ(dir.Read("b0.jpg"), "a0.jpg");
   }
 }
 
