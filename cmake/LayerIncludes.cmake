@@ -7,7 +7,8 @@
 # - tests/support/ nothing of a platform's port;
 # - Qt only in shell/ and in intake/*_qt.* (and in the programs that drive
 #   the window: tests/gui/, bench/);
-# - ICU only in core/collation_icu.cpp.
+# - ICU only in core/collation_icu.cpp;
+# and no CMake file picks sources by file(GLOB).
 if(NOT ROOT)
   message(FATAL_ERROR "LayerIncludes: pass -DROOT=<source dir>")
 endif()
@@ -67,6 +68,18 @@ foreach(file IN LISTS files)
       break()
     endforeach()
   endforeach()
+endforeach()
+
+# Every target lists its sources: a glob lets a new file land in a program
+# without anyone deciding it.
+file(GLOB_RECURSE build_files RELATIVE ${ROOT} ${ROOT}/CMakeLists.txt ${ROOT}/*/CMakeLists.txt
+     ${ROOT}/cmake/*.cmake)
+list(FILTER build_files EXCLUDE REGEX "^(build[^/]*|cmake/LayerIncludes\\.cmake)")
+foreach(file IN LISTS build_files)
+  file(STRINGS ${ROOT}/${file} globs REGEX "file\\(GLOB")
+  if(globs)
+    list(APPEND violations "${file}: file(GLOB): list the sources")
+  endif()
 endforeach()
 
 if(violations)

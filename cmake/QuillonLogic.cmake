@@ -4,10 +4,9 @@
 #
 #   quillon_add_logic(<root> <platform>...)
 #
-# Every <layer>/*.cpp of core/, intake/ and names/ belongs to its layer's
-# library, except platform files, named *_<platform>.cpp (icu, posix, win32)
-# or *_qt.cpp: those are taken only for the platforms named here, and the Qt
-# drop-target files never (they belong to the shell).
+# The sources of core/, intake/ and names/ are listed below, with the files
+# of each platform (icu, posix, win32) apart; the Qt drop target of intake/
+# belongs to the shell, which lists it.
 #
 # The libraries link downwards: core <- intake <- names. The handlers are
 # members of one class, CQuillonDlg, spread over the three folders; two of
@@ -16,20 +15,52 @@
 # edges against the layers; they are link edges, never includes (the
 # LayerIncludes test keeps it so), and the back edge below lets the linker
 # find them whatever a program uses first.
+#
+# A new file joins a program only by being listed.
+set(QUILLON_CORE_SOURCES
+  collation.cpp
+  execute.cpp
+  file_system.cpp
+  layout.cpp
+  name_codec.cpp
+  name_numbering.cpp
+  paths.cpp
+  plan_check.cpp
+  quillon_dlg.cpp
+  records.cpp
+  recovery.cpp
+  rename_engine.cpp
+  rename_run.cpp
+  run_journal.cpp
+  run_recovery.cpp
+  undo.cpp
+  visible_name.cpp)
+set(QUILLON_CORE_SOURCES_icu collation_icu.cpp)
+set(QUILLON_CORE_SOURCES_posix paths_posix.cpp)
+set(QUILLON_CORE_SOURCES_win32 collation_win32.cpp paths_win32.cpp)
+set(QUILLON_INTAKE_SOURCES
+  drop_intake.cpp
+  natural_order.cpp
+  refresh.cpp
+  reset.cpp
+  uri_list.cpp)
+set(QUILLON_INTAKE_SOURCES_posix split_path_posix.cpp)
+set(QUILLON_INTAKE_SOURCES_win32 split_path_win32.cpp)
+set(QUILLON_NAMES_SOURCES
+  generation.cpp
+  name_list.cpp
+  row_commands.cpp
+  validation.cpp)
+
 function(quillon_add_logic root)
   set(platforms ${ARGN})
   foreach(layer core intake names)
-    file(GLOB candidates CONFIGURE_DEPENDS ${root}/${layer}/*.cpp)
-    set(sources)
-    foreach(source IN LISTS candidates)
-      get_filename_component(stem ${source} NAME_WE)
-      if(stem MATCHES "_(icu|posix|win32|qt)$")
-        if(NOT CMAKE_MATCH_1 IN_LIST platforms)
-          continue()
-        endif()
-      endif()
-      list(APPEND sources ${source})
+    string(TOUPPER ${layer} LAYER)
+    set(sources ${QUILLON_${LAYER}_SOURCES})
+    foreach(platform IN LISTS platforms)
+      list(APPEND sources ${QUILLON_${LAYER}_SOURCES_${platform}})
     endforeach()
+    list(TRANSFORM sources PREPEND ${root}/${layer}/)
     add_library(quillon_${layer} STATIC ${sources})
     target_include_directories(quillon_${layer} PUBLIC ${root})
     target_compile_options(quillon_${layer} PRIVATE ${QUILLON_WARNINGS})
