@@ -30,6 +30,7 @@ set(QUILLON_CORE_SOURCES
   records.cpp
   recovery.cpp
   rename_engine.cpp
+  rename_parking.cpp
   rename_run.cpp
   run_journal.cpp
   run_recovery.cpp
