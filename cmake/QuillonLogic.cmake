@@ -21,6 +21,7 @@ set(QUILLON_CORE_SOURCES
   collation.cpp
   execute.cpp
   file_system.cpp
+  journal_fields.cpp
   layout.cpp
   name_codec.cpp
   name_numbering.cpp
