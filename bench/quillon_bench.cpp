@@ -33,7 +33,7 @@
 
 #include "bench/bench_support.h"
 #include "core/name_codec.h"
-#include "core/quillon_dlg.h"
+#include "dialog/quillon_dlg.h"
 #include "shell/posix_file_system.h"
 #include "shell/posix_journal_store.h"
 #include "tests/mount_fixtures.h"

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "bench/bench_support.h"
-#include "core/dialog_port.h"
+#include "dialog/dialog_port.h"
 #include "intake/drop_target_qt.h"
 #include "resources/strings.h"
 #include "shell/file_list_model.h"

@@ -1,6 +1,7 @@
 # Fails when an include crosses the layers against their direction:
 #   cmake -DROOT=<source dir> -P cmake/LayerIncludes.cmake
-# - core/ includes nothing of intake/ or names/, intake/ nothing of names/;
+# - the logic's folders include only downwards: core/ <- intake/ <- names/
+#   <- dialog/; resources/ include nothing of the project;
 # - window/, what both windows share, includes neither window (shell/,
 #   win32/) nor a toolkit (Qt, the Win32 API); nothing of the logic or of
 #   resources/ includes window/; the Win32 window includes nothing of shell/;
@@ -30,14 +31,16 @@ endfunction()
 set(qt "^Q[A-Za-z]*$|^Qt[A-Za-z]*/")
 set(win32_api "^(windows|windowsx|commctrl|commoncontrols|shellapi|shlobj|ole2|objbase)\\.h$")
 set(window "^(window|tests/window)/")
-layer_rule("^(core|intake|names|resources|tests/support)/" "^window/" "" "window/ lies above the logic")
+layer_rule("^(core|intake|names|dialog|resources|tests/support)/" "^window/" "" "window/ lies above the logic")
 layer_rule("${window}" "^(shell|win32)/" "" "window/ lies below both windows")
 layer_rule("${window}" "${win32_api}" "" "window/ is free of the Win32 API")
 layer_rule("${window}" "${qt}" "" "window/ is free of Qt")
 layer_rule("^win32/" "^shell/" "" "the Win32 window takes nothing of the Qt one")
-layer_rule("^core/" "^(intake|names|shell)/" "" "core/ is the lowest layer")
-layer_rule("^intake/" "^(names|shell)/" "" "intake/ lies below names/")
-layer_rule("^names/" "^shell/" "" "the logic never reaches the shell")
+layer_rule("^resources/" "^(core|intake|names|dialog|shell|win32)/" "" "resources/ depend on nothing")
+layer_rule("^core/" "^(intake|names|dialog|shell)/" "" "core/ is the lowest layer")
+layer_rule("^intake/" "^(names|dialog|shell)/" "" "intake/ lies below names/")
+layer_rule("^names/" "^(dialog|shell)/" "" "names/ lies below dialog/")
+layer_rule("^dialog/" "^(shell|win32)/" "" "the logic never reaches a window")
 layer_rule("^tests/support/" "^(shell|win32)/" "" "the tests' support library serves both builds")
 layer_rule("" "${qt}" "^intake/[^/]*_qt\\." "Qt belongs to shell/ and intake/*_qt.*")
 layer_rule("" "^unicode/" "^core/collation_icu\\.cpp$" "ICU belongs to core/collation_icu.cpp")
@@ -45,7 +48,7 @@ math(EXPR last_rule "${rule_count} - 1")
 
 file(GLOB_RECURSE files RELATIVE ${ROOT}
   ${ROOT}/core/*.h ${ROOT}/core/*.cpp ${ROOT}/intake/*.h ${ROOT}/intake/*.cpp
-  ${ROOT}/names/*.h ${ROOT}/names/*.cpp ${ROOT}/win32/*.h ${ROOT}/win32/*.cpp
+  ${ROOT}/names/*.h ${ROOT}/names/*.cpp ${ROOT}/dialog/*.h ${ROOT}/dialog/*.cpp ${ROOT}/win32/*.h ${ROOT}/win32/*.cpp
   ${ROOT}/window/*.h ${ROOT}/window/*.cpp ${ROOT}/resources/*.h)
 # The logic's own tests, their support library, the tests of window/ and the
 # fuzz targets, but not tests/gui/, which drives the Qt window.

@@ -1,62 +1,60 @@
-# The logic's three static libraries, one per folder, for the Linux project
+# The logic's static libraries, one per folder, for the Linux project
 # (CMakeLists.txt) and the Windows one (win32/CMakeLists.txt): the one place
 # that lists their sources.
 #
 #   quillon_add_logic(<root> <platform>...)
 #
-# The sources of core/, intake/ and names/ are listed below, with the files
-# of each platform (icu, posix, win32) apart; the Qt drop target of intake/
-# belongs to the shell, which lists it.
+# The sources of core/, intake/, names/ and dialog/ are listed below, with
+# the files of each platform (icu, posix, win32) apart.
 #
-# The libraries link downwards: core <- intake <- names. The handlers are
-# members of one class, CQuillonDlg, spread over the three folders; two of
-# them, OnExecute in core and RefreshList in intake, end by validating the
-# new names, which names/ defines. Those two calls are the logic's only
-# edges against the layers; they are link edges, never includes (the
-# LayerIncludes test keeps it so), and the back edge below lets the linker
-# find them whatever a program uses first.
+# The libraries link downwards only: core <- intake <- names <- dialog.
+# dialog/ holds CQuillonDlg, the controller whose handlers ask the layers
+# below and show the outcome through the dialog port; nothing below it
+# knows of it.
 #
 # A new file joins a program only by being listed.
 set(QUILLON_CORE_SOURCES
   collation.cpp
-  execute.cpp
   file_system.cpp
   journal_fields.cpp
   layout.cpp
   name_codec.cpp
   name_numbering.cpp
   paths.cpp
-  plan_check.cpp
-  quillon_dlg.cpp
   records.cpp
-  recovery.cpp
-  rename_engine.cpp
   rename_parking.cpp
   rename_run.cpp
   run_journal.cpp
   run_recovery.cpp
-  undo.cpp
   visible_name.cpp)
 set(QUILLON_CORE_SOURCES_icu collation_icu.cpp)
 set(QUILLON_CORE_SOURCES_posix paths_posix.cpp)
 set(QUILLON_CORE_SOURCES_win32 collation_win32.cpp paths_win32.cpp)
 set(QUILLON_INTAKE_SOURCES
-  drop_intake.cpp
   natural_order.cpp
-  refresh.cpp
-  reset.cpp
   uri_list.cpp)
 set(QUILLON_INTAKE_SOURCES_posix split_path_posix.cpp)
 set(QUILLON_INTAKE_SOURCES_win32 split_path_win32.cpp)
 set(QUILLON_NAMES_SOURCES
+  name_list.cpp)
+set(QUILLON_DIALOG_SOURCES
+  drop_intake.cpp
+  execute.cpp
   generation.cpp
-  name_list.cpp
+  name_list_commands.cpp
+  plan_check.cpp
+  quillon_dlg.cpp
+  recovery.cpp
+  refresh.cpp
+  rename_engine.cpp
+  reset.cpp
   row_commands.cpp
+  undo.cpp
   validation.cpp)
 
 function(quillon_add_logic root)
   set(platforms ${ARGN})
-  foreach(layer core intake names)
+  foreach(layer core intake names dialog)
     string(TOUPPER ${layer} LAYER)
     set(sources ${QUILLON_${LAYER}_SOURCES})
     foreach(platform IN LISTS platforms)
@@ -69,11 +67,11 @@ function(quillon_add_logic root)
   endforeach()
   target_link_libraries(quillon_intake PUBLIC quillon_core)
   target_link_libraries(quillon_names PUBLIC quillon_intake)
-  target_link_libraries(quillon_core INTERFACE quillon_names)
+  target_link_libraries(quillon_dialog PUBLIC quillon_names)
 
   # What the rest of the project links: all of the logic.
   add_library(quillon_logic INTERFACE)
-  target_link_libraries(quillon_logic INTERFACE quillon_names)
+  target_link_libraries(quillon_logic INTERFACE quillon_dialog)
 endfunction()
 
 # The logic's tests, every file named once, one a line, in alphabetical

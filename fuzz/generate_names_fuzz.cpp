@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/quillon_dlg.h"
+#include "dialog/quillon_dlg.h"
 #include "fuzz/fuzz_check.h"
 #include "tests/test_support.h"
 

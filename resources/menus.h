@@ -5,7 +5,7 @@
 #include <array>
 #include <optional>
 
-#include "core/dialog_port.h"
+#include "resources/ids.h"
 #include "resources/strings.h"
 
 namespace quillon::menus {

@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <string>
 
-#include "core/dialog_port.h"
+#include "dialog/dialog_port.h"
 
 namespace quillon {
 

@@ -8,10 +8,10 @@
 #include <QApplication>
 #include <QStyle>
 
-#include "core/dialog_port.h"
 #include "core/name_codec.h"
 #include "core/paths.h"
 #include "core/visible_name.h"
+#include "dialog/dialog_port.h"
 #include "shell/qt_text.h"
 
 namespace quillon {

@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "core/layout.h"
-#include "core/quillon_dlg.h"
+#include "dialog/quillon_dlg.h"
 #include "resources/templates.h"
 #include "shell/busy_indicator.h"
 #include "shell/posix_file_system.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/name_codec.h"
-#include "core/quillon_dlg.h"
+#include "dialog/quillon_dlg.h"
 #include "tests/fake_dialog.h"
 #include "tests/seeds.h"
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "core/quillon_dlg.h"
+#include "dialog/quillon_dlg.h"
 #include "memory_journal_store.h"
 #include "shell/posix_file_system.h"
 #include "shell/posix_journal_store.h"

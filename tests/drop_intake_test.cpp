@@ -3,7 +3,7 @@
 
 #include <functional>
 
-#include "core/quillon_dlg.h"
+#include "dialog/quillon_dlg.h"
 #include "resources/strings.h"
 #include "tests/fake_dialog.h"
 #include "tests/support/memory_file_system.h"

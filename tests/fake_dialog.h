@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/dialog_port.h"
 #include "core/name_codec.h"
+#include "dialog/dialog_port.h"
 
 namespace quillon::testing {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/quillon_dlg.h"
+#include "dialog/quillon_dlg.h"
 #include "resources/strings.h"
 #include "tests/fake_dialog.h"
 #include "tests/support/memory_file_system.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "core/quillon_dlg.h"
+#include "dialog/quillon_dlg.h"
 #include "resources/strings.h"
 #include "shell/posix_file_system.h"
 #include "tests/test_support.h"

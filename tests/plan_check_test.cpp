@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/quillon_dlg.h"
+#include "dialog/quillon_dlg.h"
 #include "tests/fake_dialog.h"
 #include "tests/support/memory_file_system.h"
 

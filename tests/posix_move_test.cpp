@@ -12,7 +12,7 @@
 #include <functional>
 #include <string>
 
-#include "core/quillon_dlg.h"
+#include "dialog/quillon_dlg.h"
 #include "resources/strings.h"
 #include "shell/posix_file_system.h"
 #include "shell/posix_signal_guard.h"

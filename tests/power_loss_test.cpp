@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/name_codec.h"
-#include "core/quillon_dlg.h"
+#include "dialog/quillon_dlg.h"
 #include "memory_journal_store.h"
 #include "support/memory_file_system.h"
 #include "tests/crash_plans.h"

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/quillon_dlg.h"
+#include "dialog/quillon_dlg.h"
 #include "resources/strings.h"
 #include "shell/posix_file_system.h"
 #include "tests/fault_file_system.h"

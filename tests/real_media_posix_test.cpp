@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "core/quillon_dlg.h"
+#include "dialog/quillon_dlg.h"
 #include "resources/strings.h"
 #include "shell/posix_file_system.h"
 #include "tests/mount_fixtures.h"

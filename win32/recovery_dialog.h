@@ -6,7 +6,7 @@
 
 #include <string_view>
 
-#include "core/dialog_port.h"
+#include "dialog/dialog_port.h"
 
 namespace quillon {
 

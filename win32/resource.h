@@ -41,7 +41,7 @@
 #define IDC_RECOVERY_FINISH 1023
 #define IDC_RECOVERY_RESTORE 1024
 
-// Commands of the context menu (as MenuCommand in core/dialog_port.h).
+// Commands of the context menu (as MenuCommand in dialog/dialog_port.h).
 #define ID_COPY_OLD_BASE 32782
 #define ID_COPY_OLD_FULL 32783
 #define ID_COPY_NEW_BASE 32784

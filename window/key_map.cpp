@@ -1,6 +1,6 @@
 #include "window/key_map.h"
 
-#include "core/quillon_dlg.h"
+#include "dialog/quillon_dlg.h"
 
 namespace quillon {
 

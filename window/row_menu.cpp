@@ -1,6 +1,6 @@
 #include "window/row_menu.h"
 
-#include "core/quillon_dlg.h"
+#include "dialog/quillon_dlg.h"
 #include "resources/menus.h"
 
 namespace quillon {

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "core/dialog_port.h"
+#include "dialog/dialog_port.h"
 
 namespace quillon {
 

@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "core/dialog_port.h"
+#include "dialog/dialog_port.h"
 #include "resources/strings.h"
 
 namespace quillon::window {

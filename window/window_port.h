@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/dialog_port.h"
+#include "dialog/dialog_port.h"
 #include "window/busy_policy.h"
 #include "window/desktop.h"
 #include "window/row_table.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/quillon_dlg.h"
+#include "dialog/quillon_dlg.h"
 #include "tests/crash_plans.h"
 #include "tests/fake_dialog.h"
 #include "tests/seeds.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "core/quillon_dlg.h"
+#include "dialog/quillon_dlg.h"
 #include "tests/fake_dialog.h"
 #include "win32/win32_file_system.h"
 #include "win32/win32_journal_store.h"

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/quillon_dlg.h"
+#include "dialog/quillon_dlg.h"
 #include "resources/strings.h"
 
 namespace quillon {

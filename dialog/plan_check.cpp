@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/name_numbering.h"
-#include "core/quillon_dlg.h"
+#include "dialog/quillon_dlg.h"
 
 namespace quillon {
 

@@ -4,8 +4,8 @@
 
 #include "core/name_pool.h"
 #include "core/paths.h"
-#include "core/quillon_dlg.h"
 #include "core/run_recovery.h"
+#include "dialog/quillon_dlg.h"
 #include "resources/strings.h"
 
 namespace quillon {

@@ -1,6 +1,6 @@
 // The rename engine's entry: one directory handle and one RenameRun per call.
-#include "core/quillon_dlg.h"
 #include "core/rename_run.h"
+#include "dialog/quillon_dlg.h"
 #include "resources/strings.h"
 
 namespace quillon {

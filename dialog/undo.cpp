@@ -1,5 +1,5 @@
 // Undoing the last execution, once the directory is known to still fit.
-#include "core/quillon_dlg.h"
+#include "dialog/quillon_dlg.h"
 #include "resources/strings.h"
 
 namespace quillon {

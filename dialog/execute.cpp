@@ -1,6 +1,6 @@
 // Executing the new names.
 #include "core/name_pool.h"
-#include "core/quillon_dlg.h"
+#include "dialog/quillon_dlg.h"
 #include "resources/strings.h"
 
 namespace quillon {

@@ -10,12 +10,12 @@
 #include <string_view>
 #include <vector>
 
-#include "core/dialog_port.h"
 #include "core/file_system.h"
 #include "core/journal_store.h"
 #include "core/records.h"
 #include "core/run_journal.h"
 #include "core/run_recovery.h"
+#include "dialog/dialog_port.h"
 
 namespace quillon {
 

@@ -4,7 +4,7 @@
 
 #include "core/erase_marked.h"
 #include "core/paths.h"
-#include "core/quillon_dlg.h"
+#include "dialog/quillon_dlg.h"
 
 namespace quillon {
 

@@ -9,32 +9,9 @@
 #include <vector>
 
 #include "core/name_pool.h"
+#include "resources/ids.h"
 
 namespace quillon {
-
-// Control ids of the main dialog.
-enum class ControlId : int {
-  kFileList = 1000,
-  kExecute = 1003,
-  kDirectoryField = 1004,
-  kUndo = 1005,
-  kReset = 1011,
-  kRefresh = 1012,
-  kGenerate = 1014,
-  kNameField = 1016,
-};
-
-// Commands of the file list's context menu.
-enum class MenuCommand : int {
-  kCopyOldBase = 32782,
-  kCopyOldFull = 32783,
-  kCopyNewBase = 32784,
-  kCopyNewFull = 32785,
-  kPaste = 32786,
-  kOpen = 32788,
-  kRefresh = 32790,
-  kDelete = 57632,
-};
 
 // Columns of the file list.
 inline constexpr int kOldNameColumn = 0;

@@ -11,7 +11,7 @@
 #include "core/name_codec.h"
 #include "core/name_pool.h"
 #include "core/paths.h"
-#include "core/quillon_dlg.h"
+#include "dialog/quillon_dlg.h"
 #include "resources/strings.h"
 
 namespace quillon {

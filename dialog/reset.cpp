@@ -1,4 +1,4 @@
-#include "core/quillon_dlg.h"
+#include "dialog/quillon_dlg.h"
 #include "resources/strings.h"
 
 namespace quillon {

@@ -11,7 +11,7 @@
 
 #include "core/collation.h"
 #include "core/paths.h"
-#include "core/quillon_dlg.h"
+#include "dialog/quillon_dlg.h"
 #include "intake/natural_order.h"
 #include "intake/split_path.h"
 #include "resources/strings.h"
