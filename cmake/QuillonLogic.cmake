@@ -21,6 +21,7 @@ set(QUILLON_CORE_SOURCES
   name_codec.cpp
   name_numbering.cpp
   paths.cpp
+  plan_check.cpp
   records.cpp
   rename_parking.cpp
   rename_run.cpp

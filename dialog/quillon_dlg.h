@@ -12,6 +12,7 @@
 
 #include "core/file_system.h"
 #include "core/journal_store.h"
+#include "core/plan_check.h"
 #include "core/records.h"
 #include "core/run_journal.h"
 #include "core/run_recovery.h"
@@ -57,15 +58,6 @@ class CQuillonDlg {
   // m_invalid and shows at most one message. True when the names passed.
   bool ValidateNewNames();
 
-  // How the targets of a plan may meet each other.
-  enum class TargetsAre {
-    // New names: two that differ only in letter case clash, so that no such
-    // twins are ever created.
-    kNew,
-    // The names the files bore before: twins that existed side by side
-    // (a.txt and A.TXT where case is told apart) may come back.
-    kFormer,
-  };
   // Checks a plan against one listing of m_directory. Fills `missing` with
   // the rows whose source is not there and `duplicates` with the rows whose
   // target clashes with another file, or with another target; true when both
