@@ -179,7 +179,7 @@ void BenchPlanCheck(const Settings& settings, std::size_t n) {
   PosixFileSystem fs;
   NullDialog ui;
   CQuillonDlg dlg(fs, ui);
-  dlg.m_directory = DecodeName(dir.path);
+  dlg.ListRows(FileRows(DecodeName(dir.path), {}));
   std::vector<int> duplicates;
   std::vector<int> missing;
   bool passed = false;
@@ -238,7 +238,7 @@ double BenchRenames(const Settings& settings, const std::string& parent, const c
                    }};
   const Side ours{[&] {
                     fill();
-                    dlg.m_directory = DecodeName(dir->path);
+                    dlg.ListRows(FileRows(DecodeName(dir->path), {}));
                   },
                   [&] { ok = dlg.RunRenames(sources, targets, &current) && ok; }};
   char label[128];
@@ -363,7 +363,7 @@ void BenchLogicMemory(const Settings& settings, std::size_t n, long targetMb) {
       std::printf(
           "logic alone: %zu rows (drop, generate, validate), peak %ld MB"
           "  target < %ld MB  %s\n",
-          dlg.m_files.size(), peak, targetMb, peak < targetMb ? "ok" : "OVER");
+          dlg.Files().size(), peak, targetMb, peak < targetMb ? "ok" : "OVER");
       std::fflush(stdout);
     }
     ::_exit(0);

@@ -15,6 +15,7 @@
 # A new file joins a program only by being listed.
 set(QUILLON_CORE_SOURCES
   collation.cpp
+  file_rows.cpp
   file_system.cpp
   journal_fields.cpp
   layout.cpp
@@ -32,12 +33,15 @@ set(QUILLON_CORE_SOURCES_icu collation_icu.cpp)
 set(QUILLON_CORE_SOURCES_posix paths_posix.cpp)
 set(QUILLON_CORE_SOURCES_win32 collation_win32.cpp paths_win32.cpp)
 set(QUILLON_INTAKE_SOURCES
+  drop_intake.cpp
   natural_order.cpp
   uri_list.cpp)
 set(QUILLON_INTAKE_SOURCES_posix split_path_posix.cpp)
 set(QUILLON_INTAKE_SOURCES_win32 split_path_win32.cpp)
 set(QUILLON_NAMES_SOURCES
-  name_list.cpp)
+  generation.cpp
+  name_list.cpp
+  validation.cpp)
 set(QUILLON_DIALOG_SOURCES
   drop_intake.cpp
   execute.cpp
@@ -81,6 +85,7 @@ endfunction()
 # for the ports' own tests.
 set(QUILLON_LOGIC_TESTS
   drop_intake_test.cpp
+  file_rows_test.cpp
   generation_test.cpp
   journal_test.cpp
   layout_test.cpp

@@ -9,16 +9,13 @@ void CQuillonDlg::OnExecute() {
   bool succeeded = false;
   {
     // One stretch of work for the check and the renames: no input between.
-    ProgressScope progress(m_dialog, m_files.size());
+    ProgressScope progress(m_dialog, m_rows.Count());
     // Validation runs once more: the directory may have changed since the
     // names were last checked.
     ValidateNewNames();
-    if (m_executed || m_invalid || m_files.empty() || m_newNames.empty() ||
-        m_newNames.size() != m_files.size())
-      return;
+    if (m_executed || m_invalid || !m_rows.Named()) return;
     succeeded = RunPlan();
-    m_executedDirectory = m_runDirectoryIdentity;
-    m_executedTwins = m_checkedTwins;
+    m_executedRun = {m_runDirectoryIdentity, m_checkedTwins};
   }
   if (m_runNotStarted) {
     m_dialog.ShowMessage(str::kJournalUnwritable);
@@ -34,19 +31,13 @@ void CQuillonDlg::OnExecute() {
 bool CQuillonDlg::RunPlan() {
   // The old names are viewed in the rows, the new ones built once into one
   // buffer: a run of many rows copies no name for itself.
-  std::vector<std::u16string_view> sources;
-  sources.reserve(m_files.size());
-  for (const auto& file : m_files) sources.emplace_back(file->m_name);
-  std::size_t units = 0;
-  for (std::size_t row = 0; row < m_files.size(); ++row)
-    units += m_newNames[row].size() + m_files[row]->m_ext.size();
-  NamePool targetNames;
-  targetNames.Reserve(m_files.size(), units);
-  for (std::size_t row = 0; row < m_files.size(); ++row)
-    targetNames.Add(m_newNames[row], m_files[row]->m_ext);
+  const std::vector<std::u16string_view> sources = m_rows.OldNameViews();
+  const NamePool targetNames = m_rows.Targets();
   const std::vector<std::u16string_view> targets = targetNames.Views();
-
-  return RunRenames(std::span(sources), std::span(targets), &m_currentNames);
+  std::vector<std::u16string> currentNames;
+  const bool succeeded = RunRenames(std::span(sources), std::span(targets), &currentNames);
+  m_rows.SetCurrentNames(std::move(currentNames));
+  return succeeded;
 }
 
 }  // namespace quillon

@@ -21,13 +21,13 @@ bool CQuillonDlg::CheckRenamePlan(std::span<const std::u16string_view> sources,
                                   std::vector<int>* duplicates, std::vector<int>* missing,
                                   TargetsAre targetsAre) {
   ProgressScope progress(m_dialog, sources.size());
-  PlanToCheck plan{.directory = m_directory,
+  PlanToCheck plan{.directory = m_rows.Directory(),
                    .sources = sources,
                    .targets = targets,
                    .targetsAre = targetsAre,
                    .knownTwins = {},
                    .progress = [&progress](std::size_t done) { progress.Set(done); }};
-  if (targetsAre == TargetsAre::kFormer) plan.knownTwins = m_executedTwins;
+  if (targetsAre == TargetsAre::kFormer) plan.knownTwins = m_executedRun.twins;
   PlanCheck check = quillon::CheckRenamePlan(m_fileSystem, plan);
   if (targetsAre == TargetsAre::kNew) m_checkedTwins = std::move(check.twins);
   *duplicates = std::move(check.duplicates);

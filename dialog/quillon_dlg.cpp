@@ -6,26 +6,33 @@ CQuillonDlg::CQuillonDlg(FileSystem& fileSystem, DialogPort& dialog, JournalStor
     : m_fileSystem(fileSystem), m_dialog(dialog), m_journals(journals) {}
 
 bool CQuillonDlg::CanGenerateNames() {
-  return !m_executed && !m_files.empty() && !m_dialog.NameFieldText().empty();
+  return !m_executed && !m_rows.Empty() && !m_dialog.NameFieldText().empty();
 }
 
 void CQuillonDlg::UpdateControls() {
-  const bool listed = !m_executed && !m_files.empty();
-  const bool hasNames = !m_newNames.empty();
+  const bool listed = !m_executed && !m_rows.Empty();
+  const bool hasNames = !m_rows.NewNames().empty();
   m_dialog.SetControlEnabled(ControlId::kNameField, listed);
   m_dialog.SetControlEnabled(ControlId::kGenerate, CanGenerateNames());
-  m_dialog.SetControlEnabled(
-      ControlId::kExecute, listed && !m_invalid && hasNames && m_newNames.size() == m_files.size());
+  m_dialog.SetControlEnabled(ControlId::kExecute, listed && !m_invalid && m_rows.Named());
   m_dialog.SetControlEnabled(ControlId::kRefresh, listed && hasNames);
   m_dialog.SetControlEnabled(ControlId::kUndo, m_executed);
   m_dialog.SetAcceptDrops(!m_executed);
 }
 
+void CQuillonDlg::ListRows(FileRows rows, std::optional<ExecutedRun> executed) {
+  m_rows = std::move(rows);
+  m_invalid = false;
+  m_executed = executed.has_value();
+  m_executedRun = executed ? std::move(*executed) : ExecutedRun{};
+  m_dialog.SetDirectoryText(m_rows.Directory());
+  RebuildRows();
+  if (!m_rows.NewNames().empty()) m_dialog.SetColumnNames(kNewNameColumn, m_rows.Targets());
+  UpdateControls();
+}
+
 void CQuillonDlg::RebuildRows() {
-  std::vector<std::u16string> names;
-  names.reserve(m_files.size());
-  for (const auto& file : m_files) names.push_back(file->m_name);
-  m_dialog.SetRows(m_directory, std::move(names));
+  m_dialog.SetRows(m_rows.Directory(), m_rows.OldNames());
 }
 
 }  // namespace quillon

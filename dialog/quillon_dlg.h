@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/file_rows.h"
 #include "core/file_system.h"
 #include "core/journal_store.h"
 #include "core/plan_check.h"
@@ -99,25 +100,47 @@ class CQuillonDlg {
                   const std::vector<std::u16string>& targets,
                   std::vector<std::u16string>* currentNames);
 
-  // --- Renaming state (read by the window and by tests) ----------------------
-  bool m_executed = false;
-  std::u16string m_directory;
-  std::vector<std::shared_ptr<CFileNameX>> m_files;
-  std::vector<std::u16string> m_newNames;  // without extension
-  std::vector<std::u16string> m_currentNames;
-  bool m_invalid = false;
-  // The directory the last execution ran in; undo acts only on that one.
-  std::optional<DirectoryIdentity> m_executedDirectory;
-  // Entries that stood beside the listed files at the execution under the
-  // same name in another letter case (a file system that tells case apart):
-  // they were there all along, so they do not stop undo.
-  std::vector<std::u16string> m_executedTwins;
+  // Lists rows given whole, replacing any, as a run recovered from its
+  // journal is shown: the directory, the names and the new names. With
+  // `executed`, the files already bear their new names (rows.CurrentNames()
+  // says where each is) and undo can take them back.
+  struct ExecutedRun {
+    // The directory's identity at the execution; undo acts only on it.
+    std::optional<DirectoryIdentity> directory;
+    // Entries that stood beside the listed files under the same name in
+    // another letter case (a file system that tells case apart): they were
+    // there all along, so they do not stop undo.
+    std::vector<std::u16string> twins;
+  };
+  void ListRows(FileRows rows, std::optional<ExecutedRun> executed = std::nullopt);
+
+  // --- Renaming state, read by the window and by tests ---------------------
+  const FileRows& Rows() const { return m_rows; }
+  const std::u16string& Directory() const { return m_rows.Directory(); }
+  const std::vector<std::shared_ptr<CFileNameX>>& Files() const { return m_rows.Files(); }
+  const std::vector<std::u16string>& NewNames() const { return m_rows.NewNames(); }
+  const std::vector<std::u16string>& CurrentNames() const { return m_rows.CurrentNames(); }
+  bool Executed() const { return m_executed; }
+  bool Invalid() const { return m_invalid; }
+  const ExecutedRun& LastExecution() const { return m_executedRun; }
 
  private:
-  // Whether m_directory still leads to the directory that was executed.
+  // The directory, the files, their new names and where each file is now.
+  FileRows m_rows;
+  bool m_executed = false;
+  bool m_invalid = false;
+  // The last execution, kept for undo while m_executed.
+  ExecutedRun m_executedRun;
+
+  // Whether the rows' directory still leads to the directory that was
+  // executed.
   bool IsExecutedDirectory();
 
   void RebuildRows();
+  // Marks `rows` (ascending) with the verdict, shows the message and holds
+  // the names back from execution; false.
+  bool RejectNewNames(const std::vector<int>& rows, std::u16string_view verdict,
+                      std::u16string_view message);
 
   // The renames of the rows' new names, recorded in m_currentNames.
   bool RunPlan();

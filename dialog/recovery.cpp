@@ -11,6 +11,24 @@
 namespace quillon {
 namespace {
 
+// The journal's rows in `order`, each new name without its file's
+// extension, as the rows keep it.
+FileRows RowsOfJournal(const JournalContents& journal, const std::vector<std::size_t>& order) {
+  std::vector<std::shared_ptr<CFileNameX>> files;
+  std::vector<std::u16string> newNames;
+  for (const std::size_t row : order) {
+    files.push_back(std::make_shared<CFileNameX>(journal.sources[row]));
+    std::u16string_view target = journal.targets[row];
+    const std::u16string_view ext = files.back()->m_ext;
+    if (target.size() >= ext.size() && target.substr(target.size() - ext.size()) == ext)
+      target.remove_suffix(ext.size());
+    newNames.emplace_back(target);
+  }
+  FileRows rows(journal.directory, std::move(files));
+  rows.SetNewNames(std::move(newNames));
+  return rows;
+}
+
 std::u16string Decimal(std::size_t value) {
   const std::string digits = std::to_string(value);
   return std::u16string(digits.begin(), digits.end());
@@ -80,22 +98,7 @@ void CQuillonDlg::SettleRun(const JournalContents& journal, const LocatedRun& lo
   for (std::size_t row = 0; row < journal.sources.size(); ++row)
     if (!located.namesNow[row]) order.push_back(row);
 
-  m_executed = false;
-  m_directory = journal.directory;
-  m_dialog.SetDirectoryText(m_directory);
-  m_files.clear();
-  m_newNames.clear();
-  for (const std::size_t row : order) {
-    m_files.push_back(std::make_shared<CFileNameX>(journal.sources[row]));
-    // A new name keeps the old one's extension.
-    std::u16string_view target = journal.targets[row];
-    const std::u16string_view ext = m_files.back()->m_ext;
-    if (target.size() >= ext.size() && target.substr(target.size() - ext.size()) == ext)
-      target.remove_suffix(ext.size());
-    m_newNames.emplace_back(target);
-  }
-  RebuildRows();
-  m_dialog.SetColumnTexts(kNewNameColumn, m_newNames);
+  ListRows(RowsOfJournal(journal, order));
 
   std::vector<std::u16string_view> sources;
   std::vector<std::u16string_view> targets;
@@ -118,10 +121,9 @@ void CQuillonDlg::SettleRun(const JournalContents& journal, const LocatedRun& lo
     // Where the files are now is what undo starts from.
     for (std::size_t i = found; i < order.size(); ++i)
       namesNow.push_back(journal.targets[order[i]]);
-    m_currentNames = std::move(namesNow);
+    m_rows.SetCurrentNames(std::move(namesNow));
     m_executed = true;
-    m_executedDirectory = m_runDirectoryIdentity;
-    m_executedTwins.clear();
+    m_executedRun = {m_runDirectoryIdentity, {}};
   }
   m_dialog.ShowMessage(finish ? (succeeded ? str::kRenamed : str::kSomeNotRenamed)
                               : (succeeded ? str::kRestored : str::kSomeNotRestored));

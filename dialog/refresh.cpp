@@ -4,7 +4,7 @@ namespace quillon {
 
 void CQuillonDlg::RefreshList() {
   // Only a plan that could still be executed is worth checking again.
-  if (m_executed || m_files.empty() || m_newNames.empty()) return;
+  if (m_executed || m_rows.Empty() || m_rows.NewNames().empty()) return;
   ValidateNewNames();
   UpdateControls();
 }

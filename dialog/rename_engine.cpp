@@ -44,14 +44,14 @@ bool CQuillonDlg::RunRenames(std::span<const std::u16string_view> sources,
   m_runNotStarted = false;
   // One handle for the whole run: a directory renamed or replaced by a link
   // meanwhile cannot send a later move somewhere else.
-  std::unique_ptr<DirectoryHandle> directory = m_fileSystem.OpenDirectory(m_directory);
+  std::unique_ptr<DirectoryHandle> directory = m_fileSystem.OpenDirectory(m_rows.Directory());
   m_runDirectoryIdentity = directory ? directory->Identity() : std::nullopt;
   // Another directory put at the same path must not have its files moved.
   const bool expected = !m_requiredDirectory || m_runDirectoryIdentity == m_requiredDirectory;
   std::unique_ptr<JournalWriter> journal;
   if (directory && expected && targets.size() == sources.size() && m_journals != nullptr) {
-    journal = JournalWriter::Begin(*m_journals, kind, m_directory, m_runDirectoryIdentity, sources,
-                                   targets);
+    journal = JournalWriter::Begin(*m_journals, kind, m_rows.Directory(), m_runDirectoryIdentity,
+                                   sources, targets);
     m_runNotStarted = journal == nullptr;
   }
   if (!directory || !expected || targets.size() != sources.size() || m_runNotStarted) {
@@ -65,7 +65,7 @@ bool CQuillonDlg::RunRenames(std::span<const std::u16string_view> sources,
   }
   if (journal) directory->SetIntermediatePrefix(IntermediatePrefix(journal->RunId()));
   DialogRunObserver observer(m_dialog);
-  RenameRun run(*directory, m_directory, observer, sources, targets, journal.get());
+  RenameRun run(*directory, m_rows.Directory(), observer, sources, targets, journal.get());
   const bool succeeded = run.Run(currentNames);
   // The outcome is told only once a power cut cannot take it back; should
   // the file system refuse, the journal stays and the next start checks.

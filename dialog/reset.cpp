@@ -6,11 +6,8 @@ namespace quillon {
 void CQuillonDlg::ResetList() {
   // Unexecuted work would be lost without a trace; after an execution the
   // files already bear their new names, so nothing is asked.
-  if (!m_executed && !m_files.empty() && !m_dialog.AskOkCancel(str::kConfirmReset)) return;
-  m_directory.clear();
-  m_files.clear();
-  m_newNames.clear();
-  m_currentNames.clear();
+  if (!m_executed && !m_rows.Empty() && !m_dialog.AskOkCancel(str::kConfirmReset)) return;
+  m_rows.Clear();
   m_dialog.DeleteAllRows();
   m_dialog.SetDirectoryText(u"");
   m_invalid = false;

@@ -2,7 +2,6 @@
 // Enter.
 #include <algorithm>
 
-#include "core/erase_marked.h"
 #include "core/paths.h"
 #include "dialog/quillon_dlg.h"
 
@@ -10,8 +9,8 @@ namespace quillon {
 
 bool CQuillonDlg::IsMenuCommandEnabled(MenuCommand command, bool clipboardHasText,
                                        bool rowsSelected) const {
-  const bool rows = !m_files.empty();
-  const bool names = !m_newNames.empty();
+  const bool rows = !m_rows.Empty();
+  const bool names = !m_rows.NewNames().empty();
   switch (command) {
     case MenuCommand::kOpen:
       return rows && rowsSelected;
@@ -61,7 +60,7 @@ void CQuillonDlg::OnMenuCommand(MenuCommand command) {
 void CQuillonDlg::DeleteSelectedRows() {
   if (m_executed) return;
   std::vector<int> selected = m_dialog.SelectedRows();
-  const int rowCount = static_cast<int>(m_files.size());
+  const int rowCount = static_cast<int>(m_rows.Count());
   std::sort(selected.begin(), selected.end());
   selected.erase(std::unique(selected.begin(), selected.end()), selected.end());
   selected.erase(std::remove_if(selected.begin(), selected.end(),
@@ -71,14 +70,12 @@ void CQuillonDlg::DeleteSelectedRows() {
 
   // The rows that stay keep their order, as when each is erased from the
   // highest index down.
-  std::vector<bool> doomed(m_files.size(), false);
+  std::vector<bool> doomed(m_rows.Count(), false);
   for (int row : selected) doomed[static_cast<std::size_t>(row)] = true;
-  EraseMarked(m_files, doomed);
-  EraseMarked(m_newNames, doomed);
-  EraseMarked(m_currentNames, doomed);
+  m_rows.Remove(doomed);
   m_dialog.DeleteRows(selected);
 
-  if (m_files.empty()) {
+  if (m_rows.Empty()) {
     ResetList();  // asks nothing: there is no row left to lose
     return;
   }
@@ -90,16 +87,17 @@ void CQuillonDlg::OpenSelectedFiles() {
   std::vector<int> selected = m_dialog.SelectedRows();
   std::sort(selected.begin(), selected.end());
   for (int row : selected) {
-    if (row < 0 || static_cast<std::size_t>(row) >= m_files.size()) continue;
+    if (row < 0 || static_cast<std::size_t>(row) >= m_rows.Count()) continue;
     const auto index = static_cast<std::size_t>(row);
-    const CFileNameX& file = *m_files[index];
+    const CFileNameX& file = *m_rows.Files()[index];
+    const std::vector<std::u16string>& newNames = m_rows.NewNames();
     // Once executed, the files bear their new names (a row whose move failed
     // included: opening a name that is not there is silent).
-    if (m_executed && index < m_newNames.size()) {
+    if (m_executed && index < newNames.size()) {
       m_dialog.OpenWithDefaultApplication(
-          JoinPath(m_directory, std::u16string(m_newNames[index]).append(file.m_ext)));
+          JoinPath(m_rows.Directory(), std::u16string(newNames[index]).append(file.m_ext)));
     } else {
-      m_dialog.OpenWithDefaultApplication(JoinPath(m_directory, file.m_name));
+      m_dialog.OpenWithDefaultApplication(JoinPath(m_rows.Directory(), file.m_name));
     }
   }
 }

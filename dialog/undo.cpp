@@ -9,10 +9,9 @@ bool CQuillonDlg::OnUndo() {
 
   // Where each file is now, and the name it bore before the execution, both
   // viewed where they are kept.
-  const std::vector<std::u16string_view> sources(m_currentNames.begin(), m_currentNames.end());
-  std::vector<std::u16string_view> targets;
-  targets.reserve(m_files.size());
-  for (const auto& file : m_files) targets.emplace_back(file->m_name);
+  const std::vector<std::u16string>& currentNames = m_rows.CurrentNames();
+  const std::vector<std::u16string_view> sources(currentNames.begin(), currentNames.end());
+  const std::vector<std::u16string_view> targets = m_rows.OldNameViews();
 
   // A file gone from where the execution left it, or an old name taken by
   // something else, means the way back is no longer safe. Undo stays
@@ -29,9 +28,9 @@ bool CQuillonDlg::OnUndo() {
     fits = sources.size() == targets.size() && IsExecutedDirectory() &&
            CheckRenamePlan(std::span(sources), std::span(targets), &duplicates, &missing,
                            TargetsAre::kFormer);
-    // m_currentNames keeps recording what the execution did; where undo
+    // The current names keep recording what the execution did; where undo
     // leaves each file is not kept.
-    m_requiredDirectory = m_executedDirectory;
+    m_requiredDirectory = m_executedRun.directory;
     if (fits)
       succeeded = RunRenames(std::span(sources), std::span(targets), nullptr, RunKind::kUndo);
     m_requiredDirectory.reset();
@@ -53,9 +52,9 @@ bool CQuillonDlg::OnUndo() {
 bool CQuillonDlg::IsExecutedDirectory() {
   // A port that could not tell the directory's identity at execution leaves
   // only the names to judge by.
-  if (!m_executedDirectory) return true;
-  const auto handle = m_fileSystem.OpenDirectory(m_directory);
-  return handle && handle->Identity() == m_executedDirectory;
+  if (!m_executedRun.directory) return true;
+  const auto handle = m_fileSystem.OpenDirectory(m_rows.Directory());
+  return handle && handle->Identity() == m_executedRun.directory;
 }
 
 }  // namespace quillon

@@ -45,13 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   NoFileSystem fileSystem;
   testing::FakeDialog dialog;
   CQuillonDlg dlg(fileSystem, dialog);
-  dlg.m_directory = u"/";
   std::vector<std::u16string> names;
-  for (std::size_t row = 0; row < rows; ++row) {
+  for (std::size_t row = 0; row < rows; ++row)
     names.push_back(u"f" + std::u16string(row + 1, u'x'));
-    dlg.m_files.push_back(std::make_shared<CFileNameX>(names.back()));
-  }
-  dialog.SetRows(dlg.m_directory, names);
+  testing::ListNames(dlg, u"/", names);
   dialog.nameField = fuzz::Units(fuzz::Bytes(data + 1, size - 1));
   const std::u16string& typed = dialog.nameField;
   dlg.GenerateNames();
@@ -59,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::size_t last = typed.size();
   while (last > 0 && !IsDigit(typed[last - 1])) --last;
   if (typed.empty() || last == 0) {
-    QUILLON_FUZZ_CHECK(dlg.m_newNames.empty());
+    QUILLON_FUZZ_CHECK(dlg.NewNames().empty());
     return 0;
   }
   std::size_t first = last - 1;
@@ -67,9 +64,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::u16string prefix = typed.substr(0, first);
   const std::u16string suffix = typed.substr(last);
   std::u16string number = typed.substr(first, last - first);
-  QUILLON_FUZZ_CHECK(dlg.m_newNames.size() == rows);
+  QUILLON_FUZZ_CHECK(dlg.NewNames().size() == rows);
   for (std::size_t row = 0; row < rows; ++row) {
-    QUILLON_FUZZ_CHECK(dlg.m_newNames[row] == prefix + number + suffix);
+    QUILLON_FUZZ_CHECK(dlg.NewNames()[row] == prefix + number + suffix);
     number = PlusOne(number);
   }
   return 0;

@@ -1,6 +1,9 @@
 // Name lists as clipboard text: writing and reading them.
 #include "names/name_list.h"
 
+#include <algorithm>
+
+#include "core/collation.h"
 #include "resources/strings.h"
 
 namespace quillon {
@@ -60,6 +63,50 @@ std::u16string_view TrimNameListSpace(std::u16string_view line) {
   while (begin < end && IsNameListSpace(line[begin])) ++begin;
   while (end > begin && IsNameListSpace(line[end - 1])) --end;
   return line.substr(begin, end - begin);
+}
+
+namespace {
+
+// `line` without the extension `ext` where it ends with it, whatever its
+// letter case: a name copied with its extension comes back without it, and
+// the row's own extension is added when the name is used.
+std::u16string_view WithoutExtension(std::u16string_view line, std::u16string_view ext) {
+  if (ext.empty()) return line;
+  const std::size_t k = std::min(ext.size(), line.size());
+  if (CompareNames(line.substr(line.size() - k), ext) == 0) line.remove_suffix(k);
+  return line;
+}
+
+bool HasMoreNames(NameLineReader& reader) {
+  for (std::u16string_view line; reader.Next(&line);)
+    if (!TrimNameListSpace(line).empty()) return true;
+  return false;
+}
+
+}  // namespace
+
+PastedNames ReadPastedNames(std::u16string_view text,
+                            std::span<const std::shared_ptr<CFileNameX>> files) {
+  const std::size_t rows = files.size();
+  NameLineReader reader(text);
+  std::vector<std::u16string_view> lines;
+  lines.reserve(rows);
+  for (std::u16string_view line; lines.size() < rows && reader.Next(&line);)
+    lines.push_back(TrimNameListSpace(line));
+  PastedNames pasted;
+  if (lines.empty()) return pasted;
+  if (lines.size() < rows) {
+    pasted.refusal = str::kTooFewNames;
+    return pasted;
+  }
+  if (HasMoreNames(reader)) {
+    pasted.refusal = str::kTooManyNames;
+    return pasted;
+  }
+  pasted.names.reserve(rows);
+  for (std::size_t i = 0; i < rows; ++i)
+    pasted.names.emplace_back(WithoutExtension(lines[i], files[i]->m_ext));
+  return pasted;
 }
 
 }  // namespace quillon

@@ -2,9 +2,14 @@
 // the reading of a pasted list, free of any clipboard.
 #pragma once
 
+#include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "core/records.h"
 
 namespace quillon {
 
@@ -38,5 +43,21 @@ bool IsNameListSpace(char16_t c);
 
 // `line` without the white space at both ends.
 std::u16string_view TrimNameListSpace(std::u16string_view line);
+
+// A pasted list read as one new name per row of `files`.
+struct PastedNames {
+  // One per row, trimmed, without the row's extension where the line ends
+  // with it in any letter case; empty when the list is refused or empty.
+  std::vector<std::u16string> names;
+  // Why the list is refused, or nullopt; a text of no line at all is
+  // neither taken nor refused.
+  std::optional<std::u16string_view> refusal;
+};
+// Lines are read only as far as they matter, so that megabytes of pasted
+// text cost no more memory than the rows' names. Too few lines refuse the
+// list; surplus lines only while they are empty, like the blank lines a text
+// editor leaves at the end.
+PastedNames ReadPastedNames(std::u16string_view text,
+                            std::span<const std::shared_ptr<CFileNameX>> files);
 
 }  // namespace quillon

@@ -70,10 +70,10 @@ TEST_F(CaseInsensitiveTest, SwapAndCaseChangesThroughTheEngine) {
   FaultFileSystem fs(posix);
   FakeDialog dialog;
   CQuillonDlg dlg(fs, dialog);
-  dlg.m_directory = DecodeName(dir);
   const std::vector<std::u16string> sources = {u"a.jpg", u"b.jpg", u"c.txt"};
-  dialog.SetRows(dlg.m_directory, sources);
-  EXPECT_TRUE(dlg.RunRenames(sources, {u"B.jpg", u"a.jpg", u"C.TXT"}, &dlg.m_currentNames));
+  ListNames(dlg, DecodeName(dir), sources);
+  std::vector<std::u16string> namesAfter;
+  EXPECT_TRUE(dlg.RunRenames(sources, {u"B.jpg", u"a.jpg", u"C.TXT"}, &namesAfter));
   EXPECT_EQ(EntriesOf(dir), (std::vector<std::string>{"B.jpg", "C.TXT", "a.jpg"}));
   EXPECT_EQ(ReadFile(dir + "/B.jpg"), "a.jpg");
   EXPECT_EQ(ReadFile(dir + "/a.jpg"), "b.jpg");
@@ -95,7 +95,6 @@ TEST_F(CaseInsensitiveTest, SeriesChangedOnlyInCaseKeepsEverySpelling) {
   FaultFileSystem fs(posix);
   FakeDialog dialog;
   CQuillonDlg dlg(fs, dialog);
-  dlg.m_directory = DecodeName(dir);
   std::vector<std::u16string> sources;
   std::vector<std::u16string> targets;
   std::vector<std::string> expected;
@@ -106,8 +105,9 @@ TEST_F(CaseInsensitiveTest, SeriesChangedOnlyInCaseKeepsEverySpelling) {
     targets.push_back(DecodeName("IMG_" + number + ".jpg"));
     expected.push_back("IMG_" + number + ".jpg");
   }
-  dialog.SetRows(dlg.m_directory, sources);
-  EXPECT_TRUE(dlg.RunRenames(sources, targets, &dlg.m_currentNames));
+  ListNames(dlg, DecodeName(dir), sources);
+  std::vector<std::u16string> namesAfter;
+  EXPECT_TRUE(dlg.RunRenames(sources, targets, &namesAfter));
   EXPECT_EQ(EntriesOf(dir), expected);
   EXPECT_EQ(ReadFile(dir + "/IMG_139.jpg"), "139");
   EXPECT_EQ(fs.moves.size(), 40u);
@@ -158,13 +158,13 @@ TEST(IgnoringCase, EveryCaseChangeIsCheckedAlsoAfterManyThatKeptTheirSpelling) {
       }));
   FakeDialog dialog;
   CQuillonDlg dlg(posix, dialog);
-  dlg.m_directory = dir.Path();
-  dialog.SetRows(dlg.m_directory, sources);
-  EXPECT_FALSE(dlg.RunRenames(sources, targets, &dlg.m_currentNames));
+  ListNames(dlg, dir.Path(), sources);
+  std::vector<std::u16string> namesAfter;
+  EXPECT_FALSE(dlg.RunRenames(sources, targets, &namesAfter));
   std::vector<std::u16string> results(19, str::kResultOk);
   results.push_back(std::u16string(str::kFailurePrefix) + str::kCannotRename);
   EXPECT_EQ(dialog.Column(kResultColumn), results);
-  EXPECT_EQ(dlg.m_currentNames.back(), u"img_119.jpg");
+  EXPECT_EQ(namesAfter.back(), u"img_119.jpg");
   EXPECT_EQ(dir.Read("img_119.jpg"), "119");
   EXPECT_EQ(dir.Entries().size(), 20u);
 }
@@ -187,16 +187,13 @@ TEST(IgnoringCase, FileLeftUnderTheIntermediateNameIsTrackedAndBroughtBack) {
       }));
   FakeDialog dialog;
   CQuillonDlg dlg(posix, dialog);
-  dlg.m_directory = dir.Path();
-  dlg.m_files = {std::make_shared<CFileNameX>(u"a.txt")};
-  dialog.SetRows(dlg.m_directory, {u"a.txt"});
-  dlg.m_newNames = {u"A"};
+  ListNames(dlg, dir.Path(), {u"a.txt"}, {u"A"});
   dlg.OnExecute();
   ASSERT_FALSE(middle.empty());
   EXPECT_EQ(dir.Entries(), (std::vector<std::string>{middle, "A.txt"}));
   EXPECT_EQ(dir.Read(middle), "ours");
   EXPECT_EQ(dir.Read("A.txt"), "theirs");
-  EXPECT_EQ(dlg.m_currentNames, std::vector<std::u16string>{DecodeName(middle)});
+  EXPECT_EQ(dlg.CurrentNames(), std::vector<std::u16string>{DecodeName(middle)});
   EXPECT_EQ(dialog.Column(kResultColumn),
             std::vector<std::u16string>{std::u16string(str::kFailurePrefix) + str::kCannotRename +
                                         DecodeName(middle) + str::kStoredUnder});
@@ -224,7 +221,7 @@ TEST_F(CaseInsensitiveTest, AFileListedByAnotherSpellingIsNoTwinOfItself) {
   FakeDialog dialog;
   CQuillonDlg dlg(fs, dialog);
   dlg.OnFilesDropped({DecodeName(dir + "/A.TXT")});
-  dlg.m_newNames = {u"b"};
+  WithNewNames(dlg, {u"b"});
   dlg.OnExecute();
   ASSERT_EQ(ReadFile(dir + "/b.TXT"), "ours");
   // The kernel still holds "a.txt" as the name the file had; once it has

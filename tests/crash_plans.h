@@ -71,11 +71,9 @@ inline bool RunPlanIn(FileSystem& fs, JournalStore& store, std::u16string direct
                       const Plan& plan) {
   FakeDialog dialog;
   CQuillonDlg dlg(fs, dialog, &store);
-  dlg.m_directory = std::move(directory);
-  for (const auto& name : plan.sources)
-    dlg.m_files.push_back(std::make_shared<CFileNameX>(DecodeName(name)));
-  dialog.SetRows(dlg.m_directory, Decoded(plan.sources));
-  return dlg.RunRenames(Decoded(plan.sources), Decoded(plan.targets), &dlg.m_currentNames);
+  ListNames(dlg, std::move(directory), Decoded(plan.sources));
+  std::vector<std::u16string> namesAfter;
+  return dlg.RunRenames(Decoded(plan.sources), Decoded(plan.targets), &namesAfter);
 }
 
 }  // namespace quillon::testing

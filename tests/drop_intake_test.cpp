@@ -12,6 +12,7 @@ namespace quillon {
 namespace {
 
 using testing::FakeDialog;
+using testing::ListNames;
 using testing::MemoryDir;
 using testing::MemoryFileSystem;
 
@@ -25,7 +26,7 @@ class DropIntake : public ::testing::Test {
   std::vector<std::u16string> Rows() const { return ui.Column(kOldNameColumn); }
   std::vector<std::u16string> Files() const {
     std::vector<std::u16string> names;
-    for (const auto& f : dlg.m_files) names.push_back(f->m_name);
+    for (const auto& f : dlg.Files()) names.push_back(f->m_name);
     return names;
   }
 
@@ -42,7 +43,7 @@ TEST_F(DropIntake, AcceptedFilesBecomeRowsInNaturalOrder) {
   const std::vector<std::u16string> expected{u"a.txt", u"b.txt", u"x2.jpg", u"x9.jpg", u"x10.jpg"};
   EXPECT_EQ(Rows(), expected);
   EXPECT_EQ(Files(), expected);
-  EXPECT_EQ(dlg.m_directory, dir.Path());
+  EXPECT_EQ(dlg.Directory(), dir.Path());
   EXPECT_EQ(ui.directoryText, dir.Path());
   EXPECT_EQ(ui.rowsDirectory, dir.Path());
   EXPECT_TRUE(ui.messages.empty());
@@ -66,17 +67,17 @@ TEST_F(DropIntake, DroppingListedFilesAgainKeepsRowsButDropsTheNewNames) {
   dir.Write("b.jpg");
   dlg.OnFilesDropped(Paths(dir, {"a.jpg", "b.jpg", "a.jpg"}));  // the same file twice
   ASSERT_EQ(Rows().size(), 2u);
-  dlg.m_newNames = {u"x1", u"x2"};
-  ui.SetColumnTexts(kNewNameColumn, {u"x1.jpg", u"x2.jpg"});
-  ui.SetColumnTexts(kResultColumn, {u"×重複", u"×重複"});
-  dlg.m_invalid = true;
+  ui.clipboard = u"x1\r\nx*2\r\n";
+  dlg.PasteNewNames();
+  ASSERT_TRUE(dlg.Invalid());
+  ASSERT_EQ(ui.Column(kNewNameColumn), (std::vector<std::u16string>{u"x1.jpg", u"x*2.jpg"}));
   const int rebuilds = ui.rowRebuilds;
 
   dlg.OnFilesDropped(Paths(dir, {"b.jpg"}));
   EXPECT_EQ(ui.rowRebuilds, rebuilds);
   EXPECT_EQ(Rows().size(), 2u);
-  EXPECT_TRUE(dlg.m_newNames.empty());
-  EXPECT_FALSE(dlg.m_invalid);
+  EXPECT_TRUE(dlg.NewNames().empty());
+  EXPECT_FALSE(dlg.Invalid());
   EXPECT_EQ(ui.Column(kNewNameColumn), (std::vector<std::u16string>{u"", u""}));
   EXPECT_EQ(ui.Column(kResultColumn), (std::vector<std::u16string>{u"", u""}));
 }
@@ -123,7 +124,7 @@ TEST_F(DropIntake, CaseTwinsAreTwoFilesAndEachRowShowsItsOwnName) {
       list.OnFilesDropped(paths);
     }
     Names files;
-    for (const auto& f : list.m_files) files.push_back(f->m_name);
+    for (const auto& f : list.Files()) files.push_back(f->m_name);
     EXPECT_EQ(files, c.rows) << c.what;
     EXPECT_EQ(view.Column(kOldNameColumn), c.rows) << c.what;
     EXPECT_EQ(counting.opens, c.listings) << c.what;
@@ -159,7 +160,7 @@ TEST(DropIntakeIgnoringCase, SpellingsOfOneFileAreOneRow) {
       dlg.OnFilesDropped(paths);
     }
     Names files;
-    for (const auto& file : dlg.m_files) files.push_back(file->m_name);
+    for (const auto& file : dlg.Files()) files.push_back(file->m_name);
     EXPECT_EQ(files, c.rows) << c.what;
     EXPECT_EQ(dialog.Column(kOldNameColumn), c.rows) << c.what;
     EXPECT_TRUE(dialog.messages.empty()) << c.what;
@@ -176,7 +177,9 @@ TEST_F(DropIntake, RefusedDropsChangeNothing) {
   other.Write("c.jpg");
   ASSERT_TRUE(fs.MakeSymbolicLink(dir.PathOf("b-link"), dir.Path()));
   dlg.OnFilesDropped(Paths(dir, {"a.jpg"}));
-  dlg.m_newNames = {u"n1"};
+  ui.clipboard = u"n1";
+  dlg.PasteNewNames();
+  ASSERT_EQ(dlg.NewNames(), std::vector<std::u16string>{u"n1"});
   const std::u16string directoryBefore = ui.directoryText;
 
   struct Case {
@@ -197,7 +200,7 @@ TEST_F(DropIntake, RefusedDropsChangeNothing) {
     ASSERT_EQ(ui.messages.size(), 1u) << c.what;
     EXPECT_EQ(ui.messages[0], c.message) << c.what;
     EXPECT_EQ(Rows(), std::vector<std::u16string>{u"a.jpg"}) << c.what;
-    EXPECT_EQ(dlg.m_newNames, std::vector<std::u16string>{u"n1"}) << c.what;
+    EXPECT_EQ(dlg.NewNames(), std::vector<std::u16string>{u"n1"}) << c.what;
     EXPECT_EQ(ui.directoryText, directoryBefore) << c.what;
   }
 }
@@ -212,7 +215,7 @@ TEST_F(DropIntake, DirectoriesAreComparedExactly) {
   dlg.OnFilesDropped({upper.PathOf("a.jpg")});
   dlg.OnFilesDropped({lower.PathOf("a.jpg")});
   EXPECT_EQ(ui.messages, std::vector<std::u16string>{str::kMixedDirectories});
-  EXPECT_EQ(dlg.m_directory, upper.Path());
+  EXPECT_EQ(dlg.Directory(), upper.Path());
 }
 
 TEST_F(DropIntake, AfterAResetAnyDirectoryIsAccepted) {
@@ -223,10 +226,10 @@ TEST_F(DropIntake, AfterAResetAnyDirectoryIsAccepted) {
   ui.answers = {true};
   dlg.ResetList();
   EXPECT_EQ(ui.questions, std::vector<std::u16string>{str::kConfirmReset});
-  EXPECT_TRUE(dlg.m_directory.empty());
+  EXPECT_TRUE(dlg.Directory().empty());
   dlg.OnFilesDropped(Paths(other, {"c.jpg"}));
   EXPECT_TRUE(ui.messages.empty());
-  EXPECT_EQ(dlg.m_directory, other.Path());
+  EXPECT_EQ(dlg.Directory(), other.Path());
 }
 
 TEST_F(DropIntake, ALinkToADirectoryIsListedAsTheLinkItself) {
@@ -241,13 +244,16 @@ TEST_F(DropIntake, NothingIsAcceptedWhileAnExecutionIsInForce) {
   dir.Write("a.jpg");
   dir.Write("b.jpg");
   dlg.OnFilesDropped(Paths(dir, {"a.jpg"}));
-  dlg.m_executed = true;
+  dlg.ListRows(dlg.Rows(), CQuillonDlg::ExecutedRun{});
   dlg.OnFilesDropped(Paths(dir, {"b.jpg"}));
   EXPECT_EQ(Rows(), std::vector<std::u16string>{u"a.jpg"});
 }
 
 TEST(UpdateControls, FollowsTheRenamingState) {
   MemoryFileSystem fs;
+  MemoryDir dir(fs);
+  dir.Write("a.jpg");
+  const std::vector<std::u16string> files{u"a.jpg"};
   FakeDialog ui;
   CQuillonDlg dlg(fs, ui);
   using C = ControlId;
@@ -257,22 +263,23 @@ TEST(UpdateControls, FollowsTheRenamingState) {
     bool nameField, generate, execute, refresh, undo, drops;
   } cases[] = {
       {"no files", [] {}, false, false, false, false, false, true},
-      {"files, no names", [&] { dlg.m_files = {std::make_shared<CFileNameX>(u"a.jpg")}; }, true,
-       false, false, false, false, true},
+      {"files, no names", [&] { ListNames(dlg, dir.Path(), files); }, true, false, false, false,
+       false, true},
       {"with text", [&] { ui.nameField = u"x1"; }, true, true, false, false, false, true},
       {"names rejected",
        [&] {
-         dlg.m_newNames = {u"x1"};
-         dlg.m_invalid = true;
+         ListNames(dlg, dir.Path(), files, {u"x:1"});
+         dlg.ValidateNewNames();
        },
        true, true, false, true, false, true},
-      {"names accepted", [&] { dlg.m_invalid = false; }, true, true, true, true, false, true},
-      {"names of another length",
+      {"names accepted",
        [&] {
-         dlg.m_newNames = {u"x1", u"x2"};
+         ListNames(dlg, dir.Path(), files, {u"x1"});
+         dlg.ValidateNewNames();
        },
-       true, true, false, true, false, true},
-      {"executed", [&] { dlg.m_executed = true; }, false, false, false, false, true, false},
+       true, true, true, true, false, true},
+      {"executed", [&] { dlg.ListRows(dlg.Rows(), CQuillonDlg::ExecutedRun{}); }, false, false,
+       false, false, true, false},
   };
   for (const Case& c : cases) {
     c.set();
@@ -293,20 +300,20 @@ TEST(ResetList, AsksOnlyWhenUnexecutedWorkWouldBeLost) {
   dlg.ResetList();  // empty: no question
   EXPECT_TRUE(ui.questions.empty());
 
-  dlg.m_directory = u"/tmp";
-  dlg.m_files = {std::make_shared<CFileNameX>(u"a.jpg")};
+  ListNames(dlg, u"/tmp", {u"a.jpg"});
   ui.answers = {false};
   dlg.ResetList();
   EXPECT_EQ(ui.questions.size(), 1u);
-  EXPECT_EQ(dlg.m_files.size(), 1u);  // Cancel keeps everything
+  EXPECT_EQ(dlg.Files().size(), 1u);  // Cancel keeps everything
 
-  dlg.m_executed = true;
-  dlg.m_currentNames = {u"b.jpg"};
+  FileRows executed = dlg.Rows();
+  executed.SetCurrentNames({u"b.jpg"});
+  dlg.ListRows(std::move(executed), CQuillonDlg::ExecutedRun{});
   dlg.ResetList();  // after an execution: no question
   EXPECT_EQ(ui.questions.size(), 1u);
-  EXPECT_TRUE(dlg.m_files.empty());
-  EXPECT_TRUE(dlg.m_currentNames.empty());
-  EXPECT_FALSE(dlg.m_executed);
+  EXPECT_TRUE(dlg.Files().empty());
+  EXPECT_TRUE(dlg.CurrentNames().empty());
+  EXPECT_FALSE(dlg.Executed());
   EXPECT_TRUE(ui.acceptDrops);
   EXPECT_FALSE(ui.Enabled(ControlId::kUndo));
 }

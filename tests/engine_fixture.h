@@ -25,14 +25,12 @@ class EngineTest : public ::testing::Test {
  protected:
   // Creates the files (each holding its own name) and lists them as rows.
   void List(const std::vector<std::string>& names) {
-    std::vector<std::u16string> rows;
+    std::vector<std::shared_ptr<CFileNameX>> files;
     for (const auto& name : names) {
       m_dir.Write(name);
-      m_dlg.m_files.push_back(std::make_shared<CFileNameX>(U(name)));
-      rows.push_back(U(name));
+      files.push_back(std::make_shared<CFileNameX>(U(name)));
     }
-    m_dlg.m_directory = m_dir.Path();
-    m_dialog.SetRows(m_dlg.m_directory, rows);
+    m_dlg.ListRows(FileRows(m_dir.Path(), std::move(files)));
   }
 
   // Runs the engine on a plan of byte names, row by row.
@@ -43,19 +41,24 @@ class EngineTest : public ::testing::Test {
       sources.push_back(U(from));
       targets.push_back(U(to));
     }
-    return m_dlg.RunRenames(sources, targets, &m_dlg.m_currentNames);
+    return m_dlg.RunRenames(sources, targets, &m_current);
   }
 
   // Lists the old names and sets the new ones, ready for OnExecute.
   void Plan(const std::vector<std::pair<std::string, std::string>>& plan) {
     std::vector<std::string> olds;
     for (const auto& [from, to] : plan) olds.push_back(from);
-    List(olds);
-    for (std::size_t row = 0; row < plan.size(); ++row) {
-      const std::u16string target = U(plan[row].second);
-      const auto& ext = m_dlg.m_files[row]->m_ext;
-      m_dlg.m_newNames.push_back(target.substr(0, target.size() - ext.size()));
+    std::vector<std::shared_ptr<CFileNameX>> files;
+    std::vector<std::u16string> newNames;
+    for (const auto& [from, to] : plan) {
+      m_dir.Write(from);
+      files.push_back(std::make_shared<CFileNameX>(U(from)));
+      const std::u16string target = U(to);
+      newNames.push_back(target.substr(0, target.size() - files.back()->m_ext.size()));
     }
+    FileRows rows(m_dir.Path(), std::move(files));
+    rows.SetNewNames(std::move(newNames));
+    m_dlg.ListRows(std::move(rows));
   }
 
   std::vector<std::u16string> Results() const { return m_dialog.Column(kResultColumn); }
@@ -79,6 +82,8 @@ class EngineTest : public ::testing::Test {
   MemoryDir m_dir{m_fs};
   FakeDialog m_dialog;
   CQuillonDlg m_dlg{m_fs, m_dialog};
+  // Where Run() left each file.
+  std::vector<std::u16string> m_current;
 };
 
 }  // namespace quillon::testing

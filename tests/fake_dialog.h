@@ -4,13 +4,16 @@
 
 #include <deque>
 #include <map>
+#include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/name_codec.h"
 #include "dialog/dialog_port.h"
+#include "dialog/quillon_dlg.h"
 
 namespace quillon::testing {
 
@@ -117,5 +120,31 @@ class FakeDialog : public DialogPort {
   std::map<ControlId, bool> enabledState;
   bool acceptDrops = false;
 };
+
+// Lists `names` of `directory` as the dialog's rows, given whole, with
+// `newNames` (none, or one per row, without extension).
+inline void ListNames(CQuillonDlg& dlg, std::u16string directory,
+                      const std::vector<std::u16string>& names,
+                      std::vector<std::u16string> newNames = {}) {
+  std::vector<std::shared_ptr<CFileNameX>> files;
+  files.reserve(names.size());
+  for (const auto& name : names) files.push_back(std::make_shared<CFileNameX>(name));
+  FileRows rows(std::move(directory), std::move(files));
+  if (!rows.SetNewNames(std::move(newNames))) throw std::logic_error("one new name per row");
+  dlg.ListRows(std::move(rows));
+}
+
+// The dialog's rows listed anew with `newNames`, executed or not as before.
+inline void WithNewNames(CQuillonDlg& dlg, std::vector<std::u16string> newNames) {
+  FileRows rows = dlg.Rows();
+  if (!rows.SetNewNames(std::move(newNames))) throw std::logic_error("one new name per row");
+  dlg.ListRows(std::move(rows), dlg.Executed() ? std::optional(dlg.LastExecution()) : std::nullopt);
+}
+
+// The dialog's rows listed anew as executed (without a directory identity,
+// so that undo judges by the names alone) or not.
+inline void SetExecuted(CQuillonDlg& dlg, bool executed) {
+  dlg.ListRows(dlg.Rows(), executed ? std::optional(CQuillonDlg::ExecutedRun{}) : std::nullopt);
+}
 
 }  // namespace quillon::testing

@@ -88,13 +88,13 @@ TEST_P(WidthTest, NumberKeepsItsWidthAndCarries) {
   const WidthCase& c = GetParam();
   ListPhotos(c.rows);
   Generate(u"img" + c.typed);
-  ASSERT_EQ(dlg.m_newNames.size(), static_cast<std::size_t>(c.rows));
+  ASSERT_EQ(dlg.NewNames().size(), static_cast<std::size_t>(c.rows));
   for (const auto& [row, name] : c.expected) {
-    EXPECT_EQ(dlg.m_newNames[row], u"img" + name) << "row " << row;
+    EXPECT_EQ(dlg.NewNames()[row], u"img" + name) << "row " << row;
     EXPECT_EQ(dialog.rows[row].cells[kNewNameColumn], u"img" + name + u".jpg") << "row " << row;
   }
   EXPECT_TRUE(dialog.messages.empty());
-  EXPECT_FALSE(dlg.m_invalid);
+  EXPECT_FALSE(dlg.Invalid());
 }
 
 std::u16string Digits(char16_t digit, int count) {
@@ -138,7 +138,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(GenerationTest, ThreePhotosGetTheSeriesAndMayBeExecuted) {
   List({"DSC_9.jpg", "DSC_10.jpg", "DSC_11.jpg"});
   Generate(u"trip_001");
-  EXPECT_EQ(dlg.m_newNames, (Texts{u"trip_001", u"trip_002", u"trip_003"}));
+  EXPECT_EQ(dlg.NewNames(), (Texts{u"trip_001", u"trip_002", u"trip_003"}));
   EXPECT_EQ(dialog.Column(kNewNameColumn),
             (Texts{u"trip_001.jpg", u"trip_002.jpg", u"trip_003.jpg"}));
   EXPECT_EQ(dialog.Column(kResultColumn), (Texts{u"", u"", u""}));
@@ -153,18 +153,18 @@ TEST_F(GenerationTest, ThreePhotosGetTheSeriesAndMayBeExecuted) {
 TEST_F(GenerationTest, LastDigitRunIsTheNumber) {
   List({"a", "b", "c"});
   Generate(u"a1b22c");
-  EXPECT_EQ(dlg.m_newNames, (Texts{u"a1b22c", u"a1b23c", u"a1b24c"}));
+  EXPECT_EQ(dlg.NewNames(), (Texts{u"a1b22c", u"a1b23c", u"a1b24c"}));
   Generate(u"2023_trip_05");
-  EXPECT_EQ(dlg.m_newNames, (Texts{u"2023_trip_05", u"2023_trip_06", u"2023_trip_07"}));
+  EXPECT_EQ(dlg.NewNames(), (Texts{u"2023_trip_05", u"2023_trip_06", u"2023_trip_07"}));
   // Full-width digits are text, even after the half-width number.
   Generate(u"x8\uFF19");
-  EXPECT_EQ(dlg.m_newNames, (Texts{u"x8\uFF19", u"x9\uFF19", u"x10\uFF19"}));
+  EXPECT_EQ(dlg.NewNames(), (Texts{u"x8\uFF19", u"x9\uFF19", u"x10\uFF19"}));
 }
 
 TEST_F(GenerationTest, EachRowKeepsItsOwnExtension) {
   List({"a.jpg", "b.JPG", "c"});
   Generate(u"x1");
-  EXPECT_EQ(dlg.m_newNames, (Texts{u"x1", u"x2", u"x3"}));
+  EXPECT_EQ(dlg.NewNames(), (Texts{u"x1", u"x2", u"x3"}));
   EXPECT_EQ(dialog.Column(kNewNameColumn), (Texts{u"x1.jpg", u"x2.JPG", u"x3"}));
   EXPECT_TRUE(dialog.Enabled(ControlId::kExecute));
 }
@@ -192,10 +192,10 @@ TEST_F(GenerationTest, RunningAgainReplacesEveryName) {
   List({"a", "b"});
   Generate(u"x:1");
   Generate(u"y7");
-  EXPECT_EQ(dlg.m_newNames, (Texts{u"y7", u"y8"}));
+  EXPECT_EQ(dlg.NewNames(), (Texts{u"y7", u"y8"}));
   EXPECT_EQ(dialog.Column(kNewNameColumn), (Texts{u"y7", u"y8"}));
   EXPECT_EQ(dialog.Column(kResultColumn), (Texts{u"", u""}));
-  EXPECT_FALSE(dlg.m_invalid);
+  EXPECT_FALSE(dlg.Invalid());
 }
 
 class NoDigitTest : public GenerationTest, public ::testing::WithParamInterface<std::u16string> {};
@@ -212,7 +212,7 @@ TEST_P(NoDigitTest, ShowsTheMessageAndChangesNothing) {
   EXPECT_TRUE(dialog.Enabled(ControlId::kGenerate));  // any text, even spaces, enables it
   dlg.GenerateNames();
   EXPECT_EQ(dialog.messages, Messages{str::kNeedDigits});
-  EXPECT_EQ(dlg.m_newNames, (Texts{u"x1", u"x2"}));
+  EXPECT_EQ(dlg.NewNames(), (Texts{u"x1", u"x2"}));
   EXPECT_EQ(dialog.Column(kNewNameColumn), (Texts{u"x1.jpg", u"x2.jpg"}));
   EXPECT_EQ(dialog.Column(kResultColumn), (Texts{u"kept", u""}));
   EXPECT_EQ(dialog.newNameColumnWrites, 0);
@@ -224,15 +224,15 @@ INSTANTIATE_TEST_SUITE_P(Texts, NoDigitTest,
 
 TEST_F(GenerationTest, RefusedSilentlyWhenNotAllowed) {
   Generate(u"x1");  // no rows
-  EXPECT_TRUE(dlg.m_newNames.empty());
+  EXPECT_TRUE(dlg.NewNames().empty());
 
   List({"a", "b"});
   Generate(u"");  // empty field
-  EXPECT_TRUE(dlg.m_newNames.empty());
+  EXPECT_TRUE(dlg.NewNames().empty());
 
-  dlg.m_executed = true;
+  dlg.ListRows(dlg.Rows(), CQuillonDlg::ExecutedRun{});
   Generate(u"x1");
-  EXPECT_TRUE(dlg.m_newNames.empty());
+  EXPECT_TRUE(dlg.NewNames().empty());
   EXPECT_TRUE(dialog.messages.empty());
   EXPECT_EQ(dialog.newNameColumnWrites, 0);
 }

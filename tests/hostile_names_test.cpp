@@ -130,15 +130,16 @@ TEST(HostileNames, WholeFlowLosesNothingAndRefusesOnlyByVerdictOrMessage) {
     FakeDialog dialog;
     CQuillonDlg dlg(fs, dialog);
     dlg.OnFilesDropped(paths);
-    ASSERT_EQ(dlg.m_files.size(), c.entries.size());
+    ASSERT_EQ(dlg.Files().size(), c.entries.size());
     ASSERT_TRUE(dialog.messages.empty());
     // Rows follow the natural order; the new names go to the rows by name.
     std::vector<std::size_t> rowOf(c.entries.size());
     for (std::size_t e = 0; e < c.entries.size(); ++e)
-      for (std::size_t row = 0; row < dlg.m_files.size(); ++row)
-        if (dlg.m_files[row]->m_name == DecodeName(c.entries[e].name)) rowOf[e] = row;
-    dlg.m_newNames.assign(c.entries.size(), {});
-    for (std::size_t e = 0; e < c.entries.size(); ++e) dlg.m_newNames[rowOf[e]] = c.bases[e];
+      for (std::size_t row = 0; row < dlg.Files().size(); ++row)
+        if (dlg.Files()[row]->m_name == DecodeName(c.entries[e].name)) rowOf[e] = row;
+    std::vector<std::u16string> newNames(c.entries.size());
+    for (std::size_t e = 0; e < c.entries.size(); ++e) newNames[rowOf[e]] = c.bases[e];
+    WithNewNames(dlg, std::move(newNames));
 
     const bool valid = dlg.ValidateNewNames();
     if (!c.verdict.empty()) {
@@ -154,7 +155,7 @@ TEST(HostileNames, WholeFlowLosesNothingAndRefusesOnlyByVerdictOrMessage) {
     EXPECT_EQ(dialog.Column(kResultColumn),
               std::vector<std::u16string>(c.entries.size(), str::kResultOk));
     for (std::size_t e = 0; e < c.entries.size(); ++e) {
-      const std::u16string now = dlg.m_currentNames[rowOf[e]];
+      const std::u16string now = dlg.CurrentNames()[rowOf[e]];
       EXPECT_EQ(Describe(dir, *EncodeName(now)), described[e]);
     }
     if (c.entries.front().kind == Kind::kLink) {

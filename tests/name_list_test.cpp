@@ -16,9 +16,12 @@ namespace quillon {
 namespace {
 
 using testing::FakeDialog;
+using testing::ListNames;
 using testing::MemoryDir;
 using testing::MemoryFileSystem;
+using testing::SetExecuted;
 using testing::U;
+using testing::WithNewNames;
 
 using Lines = std::vector<std::u16string_view>;
 
@@ -95,10 +98,10 @@ TEST_F(RowCommands, PastedListsAreAppliedOrRefusedWhole) {
       {"a name only as extension", u".TXT\r\n\r\n.jpg\r\n", {u"", u"", u""}, u""},
   };
   for (const auto& c : cases) {
-    dlg.m_newNames = before;
+    WithNewNames(dlg, before);
     ui.messages.clear();
     Paste(c.text);
-    EXPECT_EQ(dlg.m_newNames, c.names.empty() ? before : c.names) << c.what;
+    EXPECT_EQ(dlg.NewNames(), c.names.empty() ? before : c.names) << c.what;
     if (c.message.empty()) {
       EXPECT_TRUE(ui.messages.empty() || ui.messages[0] != str::kTooFewNames) << c.what;
     } else {
@@ -126,10 +129,10 @@ TEST_F(RowCommands, NothingHappensWithoutTextOrRowsOrAfterExecution) {
   ui.clipboard.reset();
   dlg.PasteNewNames();
   Paste(u"");
-  EXPECT_TRUE(dlg.m_newNames.empty());
-  dlg.m_executed = true;
+  EXPECT_TRUE(dlg.NewNames().empty());
+  SetExecuted(dlg, true);
   Paste(u"a\r\nb\r\nc\r\n");
-  EXPECT_TRUE(dlg.m_newNames.empty());
+  EXPECT_TRUE(dlg.NewNames().empty());
   EXPECT_TRUE(ui.messages.empty());
 }
 
@@ -149,9 +152,9 @@ TEST_F(RowCommands, CopyCommandsWriteEveryRowAndPastingNewNamesBackChangesNothin
     dlg.OnMenuCommand(c.command);
     EXPECT_EQ(ui.clipboard, c.text);
   }
-  const auto names = dlg.m_newNames;
+  const auto names = dlg.NewNames();
   dlg.PasteNewNames();  // the new names with extension, as copied last
-  EXPECT_EQ(dlg.m_newNames, names);
+  EXPECT_EQ(dlg.NewNames(), names);
 
   ui.clipboardWritable = false;
   dlg.OnMenuCommand(MenuCommand::kCopyOldFull);
@@ -171,14 +174,13 @@ TEST_F(RowCommands, MenuItemsAreEnabledByState) {
   // Order: open, copy old x2, copy new x2, paste, delete, refresh.
   EXPECT_EQ(enabled(false, false), "01100000");
   EXPECT_EQ(enabled(true, true), "11100110");
-  dlg.m_newNames = {u"a", u"b", u"c"};
+  WithNewNames(dlg, {u"a", u"b", u"c"});
   EXPECT_EQ(enabled(false, false), "01111001");
   EXPECT_EQ(enabled(true, true), "11111111");
-  dlg.m_executed = true;
+  SetExecuted(dlg, true);
   EXPECT_EQ(enabled(true, true), "11111000");
-  dlg.m_executed = false;
-  dlg.m_files.clear();
-  dlg.m_newNames.clear();
+  SetExecuted(dlg, false);
+  dlg.ListRows(FileRows());
   EXPECT_EQ(enabled(true, true), "00000000");
 }
 
@@ -190,10 +192,10 @@ TEST_F(RowCommands, DeletingRowsKeepsTheOthersAlignedAndTheLastOneResets) {
   Paste(u"n0\r\nn1\r\nn2\r\nn3\r\nn4\r\n");
   ui.selection = {3, 1};
   dlg.OnMenuCommand(MenuCommand::kDelete);
-  EXPECT_EQ(dlg.m_newNames, (std::vector<std::u16string>{u"n0", u"n2", u"n4"}));
+  EXPECT_EQ(dlg.NewNames(), (std::vector<std::u16string>{u"n0", u"n2", u"n4"}));
   EXPECT_EQ(ui.Column(kOldNameColumn),
             (std::vector<std::u16string>{u"b.txt", u"d.txt", u"photo.JPG"}));
-  EXPECT_EQ(dlg.m_files[1]->m_name, u"d.txt");
+  EXPECT_EQ(dlg.Files()[1]->m_name, u"d.txt");
 
   // Verdicts are those of the rows that remain.
   dir.Remove("d.txt");
@@ -201,15 +203,15 @@ TEST_F(RowCommands, DeletingRowsKeepsTheOthersAlignedAndTheLastOneResets) {
   dlg.DeleteSelectedRows();
   EXPECT_EQ(ui.Column(kResultColumn), (std::vector<std::u16string>{u"×元ファイルなし", u""}));
 
-  dlg.m_executed = true;
+  SetExecuted(dlg, true);
   dlg.DeleteSelectedRows();  // refused after an execution, also by key
-  EXPECT_EQ(dlg.m_files.size(), 2u);
-  dlg.m_executed = false;
+  EXPECT_EQ(dlg.Files().size(), 2u);
+  SetExecuted(dlg, false);
 
   ui.selection = {0, 1};
   dlg.DeleteSelectedRows();
   EXPECT_TRUE(ui.questions.empty());
-  EXPECT_TRUE(dlg.m_files.empty() && dlg.m_newNames.empty() && dlg.m_directory.empty());
+  EXPECT_TRUE(dlg.Files().empty() && dlg.NewNames().empty() && dlg.Directory().empty());
   EXPECT_TRUE(ui.rows.empty());
   EXPECT_EQ(ui.directoryText, u"");
   EXPECT_TRUE(ui.acceptDrops);
@@ -225,7 +227,7 @@ TEST_F(RowCommands, OpenAndEnterUseTheOldNamesOrOnceExecutedTheNewOnes) {
 
   ui.nameField = u"t1";
   dlg.OnOK(FocusArea::kNameField);
-  EXPECT_EQ(dlg.m_newNames, (std::vector<std::u16string>{u"t1", u"t2", u"t3"}));
+  EXPECT_EQ(dlg.NewNames(), (std::vector<std::u16string>{u"t1", u"t2", u"t3"}));
   dlg.OnExecute();
   ui.opened.clear();
   ui.selection = {1};
@@ -241,14 +243,14 @@ TEST_F(RowCommands, ResetWithOkEmptiesEverythingAndTakesDropsFromAnywhere) {
   ui.answers = {true};
   dlg.ResetList();
   EXPECT_EQ(ui.questions, std::vector<std::u16string>{str::kConfirmReset});
-  EXPECT_TRUE(dlg.m_files.empty() && dlg.m_newNames.empty() && dlg.m_directory.empty());
+  EXPECT_TRUE(dlg.Files().empty() && dlg.NewNames().empty() && dlg.Directory().empty());
   EXPECT_TRUE(ui.rows.empty());
   EXPECT_EQ(ui.directoryText, u"");
   EXPECT_TRUE(ui.acceptDrops);
   MemoryDir other(fs);
   other.Write("z.png");
   dlg.OnFilesDropped({other.PathOf("z.png")});
-  EXPECT_EQ(dlg.m_directory, other.Path());
+  EXPECT_EQ(dlg.Directory(), other.Path());
 }
 
 TEST(RowCommandsAtScale, HugeSelectionsAndClipboardsStayLinear) {
@@ -256,17 +258,17 @@ TEST(RowCommandsAtScale, HugeSelectionsAndClipboardsStayLinear) {
   FakeDialog ui;
   CQuillonDlg dlg(fs, ui);
   MemoryDir dir(fs);
-  dlg.m_directory = dir.Path();
   constexpr int kRows = 100000;
+  std::vector<std::u16string> names;
   for (int i = 0; i < kRows; ++i) {
-    dlg.m_files.push_back(std::make_shared<CFileNameX>(U("f" + std::to_string(i) + ".txt")));
-    ui.rows.push_back({});
+    names.push_back(U("f" + std::to_string(i) + ".txt"));
     if (i % 2 == 1) ui.selection.push_back(i);
   }
+  ListNames(dlg, dir.Path(), names);
   dlg.DeleteSelectedRows();
-  ASSERT_EQ(dlg.m_files.size(), static_cast<std::size_t>(kRows / 2));
-  EXPECT_EQ(dlg.m_files.back()->m_name, u"f99998.txt");
-  EXPECT_EQ(ui.rows.size(), dlg.m_files.size());
+  ASSERT_EQ(dlg.Files().size(), static_cast<std::size_t>(kRows / 2));
+  EXPECT_EQ(dlg.Files().back()->m_name, u"f99998.txt");
+  EXPECT_EQ(ui.rows.size(), dlg.Files().size());
 
   // Megabytes of text: refused as too many without holding every line.
   std::u16string text;

@@ -13,6 +13,7 @@ namespace quillon {
 namespace {
 
 using testing::FakeDialog;
+using testing::ListNames;
 using testing::MemoryDir;
 using testing::MemoryFileSystem;
 using testing::U;
@@ -25,7 +26,7 @@ struct Outcome {
 
 class PlanCheckTest : public ::testing::Test {
  protected:
-  PlanCheckTest() { dlg.m_directory = dir.Path(); }
+  PlanCheckTest() { ListNames(dlg, dir.Path(), {}); }
 
   void Files(std::initializer_list<const char*> names) {
     for (const char* name : names) dir.Write(name);
@@ -156,9 +157,9 @@ TEST_F(PlanCheckTest, DeletedFileIsMissingWhereverItSorts) {
 
 TEST_F(PlanCheckTest, VanishedDirectoryReportsEveryRowMissing) {
   Files({"a", "b"});
-  dlg.m_directory = dir.PathOf("gone");
+  ListNames(dlg, dir.PathOf("gone"), {});
   EXPECT_EQ(Check({"a", "b"}, {"c", "d"}).missing, (Rows{0, 1}));
-  dlg.m_directory = dir.PathOf("a");  // a file, not a directory
+  ListNames(dlg, dir.PathOf("a"), {});  // a file, not a directory
   EXPECT_EQ(Check({"a", "b"}, {}).missing, (Rows{0, 1}));
 }
 
@@ -210,7 +211,7 @@ TEST(PlanCheckIgnoringCase, FindsAFileUnderAnotherSpelling) {
   dir.Write("b.txt");
   FakeDialog dialog;
   CQuillonDlg dlg(fs, dialog);
-  dlg.m_directory = dir.Path();
+  ListNames(dlg, dir.Path(), {});
   struct Case {
     std::vector<std::u16string> sources, targets;
     Rows missing, duplicates;

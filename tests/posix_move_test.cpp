@@ -299,10 +299,10 @@ TEST(PosixTwoStepMoveTest, AStepThatCannotBeTakenBackIsReported) {
       if (throughEngine) {
         FakeDialog dialog;
         CQuillonDlg dlg(fs, dialog);
-        dlg.m_directory = dir.Path();
-        dialog.SetRows(dlg.m_directory, {u"a.jpg"});
-        EXPECT_FALSE(dlg.RunRenames({u"a.jpg"}, {u"b.jpg"}, &dlg.m_currentNames)) << c.what;
-        EXPECT_EQ(dlg.m_currentNames, std::vector<std::u16string>{u"a.jpg"}) << c.what;
+        ListNames(dlg, dir.Path(), {u"a.jpg"});
+        std::vector<std::u16string> namesAfter;
+        EXPECT_FALSE(dlg.RunRenames({u"a.jpg"}, {u"b.jpg"}, &namesAfter)) << c.what;
+        EXPECT_EQ(namesAfter, std::vector<std::u16string>{u"a.jpg"}) << c.what;
         std::u16string text = std::u16string(str::kFailurePrefix) + str::kCannotRename;
         if (c.result == MoveResult::kLeftBehind)
           text += std::u16string(u"b.jpg") + str::kNameAlsoLeft;

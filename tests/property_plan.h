@@ -71,31 +71,34 @@ class RandomPlan {
     FaultFileSystem fs(inner);
     FakeDialog dialog;
     CQuillonDlg dlg(fs, dialog);
-    dlg.m_directory = DecodeName(m_directory);
     std::vector<std::u16string> sources;
     std::vector<std::u16string> targets;
-    for (const auto& name : m_sources) {
-      sources.push_back(DecodeName(name));
-      dlg.m_files.push_back(std::make_shared<CFileNameX>(sources.back()));
-    }
+    for (const auto& name : m_sources) sources.push_back(DecodeName(name));
     for (const auto& name : m_targets) targets.push_back(DecodeName(name));
-    dialog.SetRows(dlg.m_directory, sources);
+    ListNames(dlg, DecodeName(m_directory), sources);
     const bool faulty = InjectFaults(fs) || faultEnds != nullptr;
 
-    const bool succeeded = dlg.RunRenames(sources, targets, &dlg.m_currentNames);
-    dlg.m_executed = true;
-    // What an execution records of the directory it ran in.
-    dlg.m_executedDirectory = inner.OpenDirectory(dlg.m_directory)->Identity();
-    // What the check before an execution notes: the twin was there all along.
-    if (!m_unlistedTwin.empty()) dlg.m_executedTwins = {DecodeName(m_unlistedTwin)};
+    std::vector<std::u16string> namesAfter;
+    const bool succeeded = dlg.RunRenames(sources, targets, &namesAfter);
+    // The outcome column before the rows are shown as executed.
+    const std::vector<std::u16string> results = dialog.Column(kResultColumn);
+    {
+      // What an execution records: the directory it ran in, where each file
+      // is now and the twin the check found there all along.
+      CQuillonDlg::ExecutedRun executed{inner.OpenDirectory(dlg.Directory())->Identity(), {}};
+      if (!m_unlistedTwin.empty()) executed.twins = {DecodeName(m_unlistedTwin)};
+      FileRows rows = dlg.Rows();
+      rows.SetCurrentNames(namesAfter);
+      dlg.ListRows(std::move(rows), std::move(executed));
+    }
 
     const std::u16string ok = str::kResultOk;
     const std::u16string cannot = std::u16string(str::kFailurePrefix) + str::kCannotRename;
     bool allOk = true;
-    ASSERT_EQ(dlg.m_currentNames.size(), m_sources.size());
+    ASSERT_EQ(namesAfter.size(), m_sources.size());
     for (std::size_t row = 0; row < m_sources.size(); ++row) {
-      const std::u16string& current = dlg.m_currentNames[row];
-      const std::u16string& result = dialog.rows[row].cells[kResultColumn];
+      const std::u16string& current = namesAfter[row];
+      const std::u16string& result = results[row];
       // The file of every row is exactly where the engine says it is.
       EXPECT_EQ(Read(*EncodeName(current)), m_sources[row]) << Describe(row);
       if (result == ok) {
@@ -152,7 +155,7 @@ class RandomPlan {
     if (m_meanwhile == Meanwhile::kReplaced) ExpectUndoRefusedInAReplacedDirectory(dlg, dialog, fs);
     // Undo brings every file back under its own name.
     EXPECT_TRUE(dlg.OnUndo()) << Describe(0);
-    EXPECT_FALSE(dlg.m_executed);
+    EXPECT_FALSE(dlg.Executed());
     EXPECT_EQ(dialog.messages.back(), str::kRestored) << Describe(0);
     for (const auto& name : m_sources) EXPECT_EQ(Read(name), name) << Describe(0);
     EXPECT_EQ(Contents(), original);
@@ -169,7 +172,7 @@ class RandomPlan {
     const std::string executed = m_directory + ".executed";
     std::filesystem::rename(m_directory, executed);
     std::filesystem::create_directory(m_directory);
-    for (const auto& name : dlg.m_currentNames)
+    for (const auto& name : dlg.CurrentNames())
       std::ofstream(Path(*EncodeName(name)), std::ios::binary) << "other";
     const std::size_t moves = fs.moves.size();
     EXPECT_FALSE(dlg.OnUndo()) << Describe(0);

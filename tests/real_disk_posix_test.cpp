@@ -25,21 +25,20 @@ namespace {
 // A dialog over a real temporary directory, through the POSIX port.
 class RealDisk : public ::testing::Test {
  protected:
-  RealDisk() { m_dlg.m_directory = m_dir.Path(); }
+  RealDisk() { ListNames(m_dlg, m_dir.Path(), {}); }
 
   // Creates the files (each holding its own name) and lists them as rows
   // with their new full names.
   void Plan(const std::vector<std::pair<std::string, std::string>>& plan) {
     std::vector<std::u16string> rows;
+    std::vector<std::u16string> newNames;
     for (const auto& [from, to] : plan) {
       m_dir.Write(from);
-      m_dlg.m_files.push_back(std::make_shared<CFileNameX>(U(from)));
       rows.push_back(U(from));
       const std::u16string target = U(to);
-      m_dlg.m_newNames.push_back(
-          target.substr(0, target.size() - m_dlg.m_files.back()->m_ext.size()));
+      newNames.push_back(target.substr(0, target.size() - CFileNameX(rows.back()).m_ext.size()));
     }
-    m_dialog.SetRows(m_dlg.m_directory, rows);
+    ListNames(m_dlg, m_dir.Path(), rows, std::move(newNames));
   }
 
   TempDir m_dir;
@@ -71,10 +70,10 @@ TEST(RealDiskNames, NonUtf8NamesOnDiskAreListedAndFoundAgain) {
 TEST_F(RealDisk, DroppedNamesThatAreNotUtf8AreListedAndKeepTheirBytes) {
   m_dir.Write("\xFF.jpg");
   m_dir.Write("\xC3\x28.jpg");
-  m_dlg.m_directory.clear();
+  m_dlg.ListRows(FileRows());
   m_dlg.OnFilesDropped({m_dir.PathOf("\xFF.jpg"), m_dir.PathOf("\xC3\x28.jpg")});
-  ASSERT_EQ(m_dlg.m_files.size(), 2u);
-  for (const auto& file : m_dlg.m_files) {
+  ASSERT_EQ(m_dlg.Files().size(), 2u);
+  for (const auto& file : m_dlg.Files()) {
     const auto bytes = EncodeName(file->m_name);
     ASSERT_TRUE(bytes.has_value());
     EXPECT_TRUE(m_dir.Exists(*bytes));
@@ -95,7 +94,7 @@ TEST_F(RealDisk, SwapOfANameThatIsNotUtf8KeepsItsBytes) {
 TEST_F(RealDisk, UndoIsRefusedWhenTheDirectoryWasReplacedByOneWithTheSameNames) {
   Plan({{"1.jpg", "2.jpg"}, {"2.jpg", "3.jpg"}});
   m_dlg.OnExecute();
-  ASSERT_TRUE(m_dlg.m_executed);
+  ASSERT_TRUE(m_dlg.Executed());
   m_fs.moves.clear();
   m_dialog.messages.clear();
   TempDir elsewhere;
@@ -107,7 +106,7 @@ TEST_F(RealDisk, UndoIsRefusedWhenTheDirectoryWasReplacedByOneWithTheSameNames) 
   EXPECT_EQ(m_dialog.messages, std::vector<std::u16string>{str::kDirectoryChanged});
   EXPECT_TRUE(m_fs.moves.empty());
   EXPECT_EQ(m_dir.Entries(), (std::vector<std::string>{"2.jpg", "3.jpg"}));
-  EXPECT_TRUE(m_dlg.m_executed);
+  EXPECT_TRUE(m_dlg.Executed());
 }
 
 TEST_F(RealDisk, ValidationTakesTheLimitTheDirectoryCountsInBytes) {
@@ -117,7 +116,7 @@ TEST_F(RealDisk, ValidationTakesTheLimitTheDirectoryCountsInBytes) {
     GTEST_SKIP() << "temporary directory is not ext4/tmpfs-like";
   Plan({{"a.txt", "b.txt"}});
   // 85 kana are exactly 255 bytes; one more byte is too many.
-  m_dlg.m_newNames = {std::u16string(85, u'\u3042') + u"x"};
+  WithNewNames(m_dlg, {std::u16string(85, u'\u3042') + u"x"});
   EXPECT_FALSE(m_dlg.ValidateNewNames());
   EXPECT_EQ(m_dialog.Column(kResultColumn), std::vector<std::u16string>{str::kVerdictUnusable});
 }
@@ -137,7 +136,7 @@ TEST_F(RealDisk, TerminateSignalDuringARunArrivesAfterItsLastMove) {
 
   const std::vector<std::u16string> sources = {u"a.jpg", u"b.jpg", u"c.jpg"};
   for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) m_dir.Write(name);
-  m_dialog.SetRows(m_dlg.m_directory, sources);
+  m_dialog.SetRows(m_dlg.Directory(), sources);
   int movesAfterSignal = 0;
   m_fs.beforeMove = [&](std::u16string_view, std::u16string_view) {
     if (m_fs.moves.empty()) ::raise(SIGTERM);  // the session is ending
@@ -145,7 +144,8 @@ TEST_F(RealDisk, TerminateSignalDuringARunArrivesAfterItsLastMove) {
     ++movesAfterSignal;
   };
   // A 3-cycle: the signal arrives before the first file is parked.
-  EXPECT_TRUE(m_dlg.RunRenames(sources, {u"b.jpg", u"c.jpg", u"a.jpg"}, &m_dlg.m_currentNames));
+  std::vector<std::u16string> namesAfter;
+  EXPECT_TRUE(m_dlg.RunRenames(sources, {u"b.jpg", u"c.jpg", u"a.jpg"}, &namesAfter));
   EXPECT_EQ(g_terminations, 1);
   ::sigaction(SIGTERM, &previous, nullptr);
 

@@ -53,14 +53,15 @@ TEST(RealMediaNameLimit, EachVolumeTakesTheNamesItHolds) {
       FakeDialog dialog;
       CQuillonDlg dlg(fs, dialog);
       dlg.OnFilesDropped({DecodeName(dir + "/a.jpg")});
-      dlg.m_newNames = {stem};
+      WithNewNames(dlg, {stem});
       EXPECT_EQ(dlg.ValidateNewNames(), fits) << where;
       EXPECT_EQ(dialog.Column(kResultColumn),
                 std::vector<std::u16string>{fits ? u"" : str::kVerdictUnusable})
           << where;
       if (!fits) continue;
       const std::u16string target = stem + u".jpg";
-      EXPECT_TRUE(dlg.RunRenames({u"a.jpg"}, {target}, &dlg.m_currentNames)) << where;
+      std::vector<std::u16string> namesAfter;
+      EXPECT_TRUE(dlg.RunRenames({u"a.jpg"}, {target}, &namesAfter)) << where;
       const std::string bytes = dir + "/" + *EncodeName(target);
       EXPECT_EQ(ReadFile(bytes), "photo") << where;
       std::filesystem::remove(bytes);
@@ -125,7 +126,7 @@ class RealMediaUndo {
       paths.push_back(DecodeName(dir + "/" + name));
     }
     m_dlg.OnFilesDropped(paths);
-    m_dlg.m_newNames = {u"b1", u"c1"};
+    WithNewNames(m_dlg, {u"b1", u"c1"});
     m_dlg.OnExecute();
     m_dialog.messages.clear();
   }

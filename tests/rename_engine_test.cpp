@@ -22,7 +22,7 @@ TEST_F(EngineTest, SeriesShiftedUpMovesFromTheEndInOneSweep) {
   EXPECT_EQ(m_dir.Entries(), (std::vector<std::string>{"2.jpg", "3.jpg", "4.jpg"}));
   EXPECT_EQ(m_dir.Read("2.jpg"), "1.jpg");
   EXPECT_EQ(m_dir.Read("4.jpg"), "3.jpg");
-  EXPECT_EQ(m_dlg.m_currentNames, Names({"2.jpg", "3.jpg", "4.jpg"}));
+  EXPECT_EQ(m_current, Names({"2.jpg", "3.jpg", "4.jpg"}));
 }
 
 TEST_F(EngineTest, SeriesShiftedDownMovesFromTheStartInOneSweep) {
@@ -39,7 +39,6 @@ TEST_F(EngineTest, LongSeriesShiftedEitherWayNeedsOneMovePerFile) {
     MemoryDir dir(fs);
     FakeDialog dialog;
     CQuillonDlg dlg(fs, dialog);
-    dlg.m_directory = dir.Path();
     const int n = 500;
     std::vector<std::u16string> sources;
     std::vector<std::u16string> targets;
@@ -50,8 +49,9 @@ TEST_F(EngineTest, LongSeriesShiftedEitherWayNeedsOneMovePerFile) {
       sources.push_back(U(from));
       targets.push_back(U("img" + std::to_string(i + shift) + ".jpg"));
     }
-    dialog.SetRows(dlg.m_directory, sources);
-    EXPECT_TRUE(dlg.RunRenames(sources, targets, &dlg.m_currentNames));
+    ListNames(dlg, dir.Path(), sources);
+    std::vector<std::u16string> namesAfter;
+    EXPECT_TRUE(dlg.RunRenames(sources, targets, &namesAfter));
     EXPECT_EQ(fs.moves.size(), static_cast<std::size_t>(n)) << shift;
     EXPECT_EQ(fs.SuccessfulMoves(), n) << shift;
     EXPECT_FALSE(fs.MovedToNameContaining(u"_tmp")) << shift;
@@ -82,7 +82,7 @@ TEST_F(EngineTest, UnchangedRowNeedsNoMoveAndCaseOnlyChangeGoesDirectly) {
   EXPECT_EQ(MoveLog(), (Log{u"a.txt>A.txt"}));
   EXPECT_EQ(Results(), AllOk(2));
   EXPECT_EQ(m_dir.Entries(), (std::vector<std::string>{"A.txt", "same.txt"}));
-  EXPECT_EQ(m_dlg.m_currentNames, Names({"same.txt", "A.txt"}));
+  EXPECT_EQ(m_current, Names({"same.txt", "A.txt"}));
 }
 
 TEST_F(EngineTest, CaseOnlyChangeFreesItsNameBeforeOthersNeedIt) {
@@ -107,16 +107,15 @@ TEST(EngineCaseTwins, ARowWaitsForItsTwinToLeaveTheExactSpelling) {
     MemoryDir dir(fs);
     FakeDialog dialog;
     CQuillonDlg dlg(fs, dialog);
-    dlg.m_directory = dir.Path();
     std::vector<std::u16string> rows;
+    std::vector<std::u16string> newNames;
     for (const auto& [from, to] : plan) {
       dir.Write(from);
       rows.push_back(U(from));
-      dlg.m_files.push_back(std::make_shared<CFileNameX>(U(from)));
       const std::u16string target = U(to);
-      dlg.m_newNames.push_back(target.substr(0, target.size() - 4));
+      newNames.push_back(target.substr(0, target.size() - 4));
     }
-    dialog.SetRows(dlg.m_directory, rows);
+    ListNames(dlg, dir.Path(), rows, newNames);
     dlg.OnExecute();
     EXPECT_EQ(dialog.messages, std::vector<std::u16string>{str::kRenamed}) << what;
     EXPECT_EQ(dialog.Column(kResultColumn), std::vector<std::u16string>(2, kOk)) << what;
@@ -137,7 +136,7 @@ TEST_F(EngineTest, SwapParksOneFileUnderATemporaryName) {
   EXPECT_EQ(m_dir.Read("a.jpg"), "b.jpg");
   EXPECT_EQ(m_dir.Read("b.jpg"), "a.jpg");
   EXPECT_EQ(m_dir.Entries().size(), 2u);
-  EXPECT_EQ(m_dlg.m_currentNames, Names({"b.jpg", "a.jpg"}));
+  EXPECT_EQ(m_current, Names({"b.jpg", "a.jpg"}));
   EXPECT_EQ(m_fs.opens, 1);  // every move of the run through one handle
 }
 
@@ -184,9 +183,9 @@ TEST_F(EngineTest, TakenTemporaryNameIsSkipped) {
     };
     FakeDialog dialog;
     CQuillonDlg dlg(fs, dialog);
-    dlg.m_directory = dir.Path();
-    dialog.SetRows(dlg.m_directory, sources);
-    EXPECT_TRUE(dlg.RunRenames(sources, targets, &dlg.m_currentNames));
+    ListNames(dlg, dir.Path(), sources);
+    std::vector<std::u16string> namesAfter;
+    EXPECT_TRUE(dlg.RunRenames(sources, targets, &namesAfter));
     EXPECT_TRUE(fs.MovedToNameContaining(u"a0_tmp1.jpg"));
     EXPECT_EQ(dir.Read(c.taken), "unlisted");
     EXPECT_EQ(dir.Read("a0.jpg"), "b0.jpg");
@@ -245,7 +244,7 @@ TEST_F(EngineTest, NoTemporaryNameFitsFailsTheRowAndKeepsTheFile) {
   EXPECT_EQ(Results(), (std::vector<std::u16string>{kCannot, kCannot}));
   EXPECT_EQ(m_dir.Read("a.jpg"), "a.jpg");
   EXPECT_EQ(m_dir.Read("b.jpg"), "b.jpg");
-  EXPECT_EQ(m_dlg.m_currentNames, Names({"a.jpg", "b.jpg"}));
+  EXPECT_EQ(m_current, Names({"a.jpg", "b.jpg"}));
 }
 
 TEST_F(EngineTest, SearchForATemporaryNameStopsAtTheFirstLookupThatFails) {
@@ -260,7 +259,7 @@ TEST_F(EngineTest, SearchForATemporaryNameStopsAtTheFirstLookupThatFails) {
   EXPECT_EQ(m_fs.lookups, 1);
   EXPECT_EQ(Results(), (std::vector<std::u16string>{kCannot, kCannot}));
   EXPECT_EQ(m_dir.Read("a.jpg"), "a.jpg");
-  EXPECT_EQ(m_dlg.m_currentNames, Names({"a.jpg", "b.jpg"}));
+  EXPECT_EQ(m_current, Names({"a.jpg", "b.jpg"}));
 }
 
 // --- Failures ---------------------------------------------------------------------
@@ -308,7 +307,6 @@ TEST(EngineFailures, RowsWaitingOnlyForAFailedRowKeepTheirNames) {
     MemoryDir dir(fs);
     FakeDialog dialog;
     CQuillonDlg dlg(fs, dialog);
-    dlg.m_directory = dir.Path();
     std::vector<std::u16string> sources;
     std::vector<std::u16string> targets;
     for (const auto& [from, to] : c.plan) {
@@ -316,14 +314,15 @@ TEST(EngineFailures, RowsWaitingOnlyForAFailedRowKeepTheirNames) {
       sources.push_back(U(from));
       targets.push_back(U(to));
     }
-    dialog.SetRows(dlg.m_directory, sources);
+    ListNames(dlg, dir.Path(), sources);
     for (const auto& name : c.failFrom) fs.FailMovesFrom(name);
     for (const auto& name : c.failTo) fs.FailMovesTo(name);
-    EXPECT_FALSE(dlg.RunRenames(sources, targets, &dlg.m_currentNames)) << c.what;
+    std::vector<std::u16string> namesAfter;
+    EXPECT_FALSE(dlg.RunRenames(sources, targets, &namesAfter)) << c.what;
     EXPECT_EQ(dialog.Column(kResultColumn), c.results) << c.what;
     std::vector<std::u16string> namesNow;
     for (const auto& name : c.namesNow) namesNow.push_back(U(name));
-    EXPECT_EQ(dlg.m_currentNames, namesNow) << c.what;
+    EXPECT_EQ(namesAfter, namesNow) << c.what;
     for (std::size_t row = 0; row < c.plan.size(); ++row)
       EXPECT_EQ(dir.Read(c.namesNow[row]), c.plan[row].first) << c.what;
     EXPECT_EQ(dir.Entries().size(), c.plan.size()) << c.what;
@@ -345,7 +344,7 @@ TEST_F(EngineTest, DirectoryThatCannotBeOpenedFailsEveryRow) {
   m_fs.openFails = true;
   EXPECT_FALSE(Run({{"a.jpg", "a.jpg"}, {"b.jpg", "c.jpg"}}));
   EXPECT_EQ(Results(), (std::vector<std::u16string>{kCannot, kCannot}));
-  EXPECT_EQ(m_dlg.m_currentNames, Names({"a.jpg", "b.jpg"}));
+  EXPECT_EQ(m_current, Names({"a.jpg", "b.jpg"}));
 }
 
 TEST_F(EngineTest, EveryRowFailingLeavesEveryFileWhereItWas) {
@@ -354,7 +353,7 @@ TEST_F(EngineTest, EveryRowFailingLeavesEveryFileWhereItWas) {
   EXPECT_FALSE(Run({{"a.jpg", "b.jpg"}, {"b.jpg", "a.jpg"}, {"c.jpg", "d.jpg"}}));
   EXPECT_EQ(Results(), (std::vector<std::u16string>{kCannot, kCannot, kCannot}));
   EXPECT_EQ(m_dir.Entries(), (std::vector<std::string>{"a.jpg", "b.jpg", "c.jpg"}));
-  EXPECT_EQ(m_dlg.m_currentNames, Names({"a.jpg", "b.jpg", "c.jpg"}));
+  EXPECT_EQ(m_current, Names({"a.jpg", "b.jpg", "c.jpg"}));
 }
 
 TEST_F(EngineTest, TargetTakenSinceValidationIsNeverOverwritten) {
@@ -392,11 +391,11 @@ TEST_F(EngineTest, ExecuteReportsSuccessAndEnablesOnlyUndo) {
   Plan({{"1.jpg", "2.jpg"}, {"2.jpg", "3.jpg"}});
   m_dlg.OnExecute();
   EXPECT_EQ(m_dialog.messages, (std::vector<std::u16string>{str::kRenamed}));
-  EXPECT_TRUE(m_dlg.m_executed);
+  EXPECT_TRUE(m_dlg.Executed());
   EXPECT_TRUE(m_dialog.Enabled(ControlId::kUndo));
   EXPECT_FALSE(m_dialog.Enabled(ControlId::kExecute));
   EXPECT_FALSE(m_dialog.acceptDrops);
-  EXPECT_EQ(m_dlg.m_currentNames, Names({"2.jpg", "3.jpg"}));
+  EXPECT_EQ(m_dlg.CurrentNames(), Names({"2.jpg", "3.jpg"}));
 }
 
 TEST_F(EngineTest, ExecuteWithEveryRowFailingStillAllowsUndo) {
@@ -405,16 +404,16 @@ TEST_F(EngineTest, ExecuteWithEveryRowFailingStillAllowsUndo) {
   m_fs.FailMovesFrom(u"c.jpg");
   m_dlg.OnExecute();
   EXPECT_EQ(m_dialog.messages, (std::vector<std::u16string>{str::kSomeNotRenamed}));
-  EXPECT_TRUE(m_dlg.m_executed);
+  EXPECT_TRUE(m_dlg.Executed());
   EXPECT_TRUE(m_dialog.Enabled(ControlId::kUndo));
 }
 
 TEST_F(EngineTest, ExecuteDoesNothingWhenAlreadyExecutedOrNamesMissing) {
   Plan({{"a.jpg", "b.jpg"}});
-  m_dlg.m_executed = true;
+  SetExecuted(m_dlg, true);
   m_dlg.OnExecute();
-  m_dlg.m_executed = false;
-  m_dlg.m_newNames.clear();
+  SetExecuted(m_dlg, false);
+  WithNewNames(m_dlg, {});
   m_dlg.OnExecute();
   EXPECT_TRUE(m_fs.moves.empty());
   EXPECT_TRUE(m_dialog.messages.empty());

@@ -15,7 +15,7 @@ class UndoTest : public EngineTest {
   void Execute(const std::vector<std::pair<std::string, std::string>>& plan) {
     Plan(plan);
     m_dlg.OnExecute();
-    ASSERT_TRUE(m_dlg.m_executed);
+    ASSERT_TRUE(m_dlg.Executed());
     m_dialog.messages.clear();
     m_fs.moves.clear();
   }
@@ -30,12 +30,12 @@ TEST_F(UndoTest, ExecuteThenUndoRestoresEveryName) {
   EXPECT_EQ(m_fs.moves.size(), 3u);  // one sweep back, no temporary names
   EXPECT_EQ(Results(), AllOk(3));
   EXPECT_EQ(m_dialog.messages, Texts{str::kRestored});
-  EXPECT_FALSE(m_dlg.m_executed);
+  EXPECT_FALSE(m_dlg.Executed());
   EXPECT_FALSE(m_dialog.Enabled(ControlId::kUndo));
   EXPECT_TRUE(m_dialog.Enabled(ControlId::kExecute));
   EXPECT_TRUE(m_dialog.acceptDrops);
   // The record of the execution is kept; undo worked on a scratch list.
-  EXPECT_EQ(m_dlg.m_currentNames, Names({"2.jpg", "3.jpg", "4.jpg"}));
+  EXPECT_EQ(m_dlg.CurrentNames(), Names({"2.jpg", "3.jpg", "4.jpg"}));
 }
 
 TEST_F(UndoTest, UndoOfASwapGoesThroughATemporaryNameAgain) {
@@ -56,7 +56,7 @@ TEST_F(UndoTest, RefusedWhenTheDirectoryWasReplacedByOneWithTheSameNames) {
   EXPECT_EQ(m_dialog.messages, Texts{str::kDirectoryChanged});
   EXPECT_TRUE(m_fs.moves.empty());
   EXPECT_EQ(m_dir.Entries(), (std::vector<std::string>{"2.jpg", "3.jpg"}));
-  EXPECT_TRUE(m_dlg.m_executed);
+  EXPECT_TRUE(m_dlg.Executed());
 }
 
 TEST_F(UndoTest, RefusedWhenARenamedFileWasDeleted) {
@@ -68,7 +68,7 @@ TEST_F(UndoTest, RefusedWhenARenamedFileWasDeleted) {
   EXPECT_TRUE(m_fs.moves.empty());
   EXPECT_EQ(m_dir.Entries(), (std::vector<std::string>{"2.jpg"}));
   EXPECT_EQ(Results(), outcomes);
-  EXPECT_TRUE(m_dlg.m_executed);
+  EXPECT_TRUE(m_dlg.Executed());
   EXPECT_TRUE(m_dialog.Enabled(ControlId::kUndo));
 }
 
@@ -79,7 +79,7 @@ TEST_F(UndoTest, RefusedWhenAnOldNameWasTakenAndAllowedOnceItIsFreeAgain) {
   EXPECT_EQ(m_dialog.messages, Texts{str::kDirectoryChanged});
   EXPECT_TRUE(m_fs.moves.empty());
   EXPECT_EQ(m_dir.Read("A.JPG"), "newcomer");
-  EXPECT_TRUE(m_dlg.m_executed);
+  EXPECT_TRUE(m_dlg.Executed());
 
   // The user puts things back; undo is still there.
   m_dir.Remove("A.JPG");
@@ -94,7 +94,7 @@ TEST_F(UndoTest, ACaseTwinLeftBehindIsNotTheListedFile) {
   m_dir.Write("C.JPG", "twin");
   m_dir.Remove("c.jpg");
   m_dlg.OnExecute();
-  EXPECT_FALSE(m_dlg.m_executed);
+  EXPECT_FALSE(m_dlg.Executed());
   EXPECT_TRUE(m_fs.moves.empty());
   EXPECT_EQ(m_dialog.messages, Texts{str::kMsgMissing});
   EXPECT_EQ(Results(), (Texts{u"", str::kVerdictMissing}));
@@ -104,7 +104,7 @@ TEST_F(UndoTest, ACaseTwinLeftBehindIsNotTheListedFile) {
   m_dir.Write("c.jpg");
   m_dialog.messages.clear();
   m_dlg.OnExecute();
-  ASSERT_TRUE(m_dlg.m_executed);
+  ASSERT_TRUE(m_dlg.Executed());
   m_dir.Write("D.JPG", "twin");
   m_dir.Remove("d.jpg");
   m_fs.moves.clear();
@@ -126,7 +126,7 @@ TEST_F(UndoTest, TwinsThatDifferOnlyInCaseComeBackUnlessAThirdAppeared) {
 
   // A third spelling that someone else made meanwhile still blocks the way.
   m_dlg.OnExecute();
-  ASSERT_TRUE(m_dlg.m_executed);
+  ASSERT_TRUE(m_dlg.Executed());
   m_dir.Write("a.JPG", "third");
   m_dialog.messages.clear();
   EXPECT_FALSE(m_dlg.OnUndo());
@@ -201,7 +201,7 @@ TEST_F(UndoTest, ReverseMoveThatFailsIsReportedAndUndoEnds) {
   EXPECT_TRUE(m_dlg.OnUndo());
   EXPECT_EQ(Results(), (Texts{kOk, kCannot}));
   EXPECT_EQ(m_dialog.messages, Texts{str::kSomeNotRestored});
-  EXPECT_FALSE(m_dlg.m_executed);
+  EXPECT_FALSE(m_dlg.Executed());
   EXPECT_EQ(m_dir.Entries(), (std::vector<std::string>{"a.jpg", "d.jpg"}));
 }
 
@@ -213,7 +213,7 @@ TEST_F(UndoTest, ExecutingAgainAfterUndoRepeatsTheRenames) {
   EXPECT_EQ(m_dialog.messages, Texts{str::kRenamed});
   EXPECT_EQ(m_dir.Read("a.jpg"), "b.jpg");
   EXPECT_EQ(m_dir.Read("b.jpg"), "a.jpg");
-  EXPECT_TRUE(m_dlg.m_executed);
+  EXPECT_TRUE(m_dlg.Executed());
 }
 
 TEST_F(UndoTest, UndoWithoutExecutionDoesNothing) {
@@ -228,8 +228,8 @@ TEST_F(UndoTest, ExecuteRefusedByValidationMovesNothing) {
   m_dir.Write("b.jpg", "unlisted");
   m_dlg.OnExecute();
   EXPECT_TRUE(m_fs.moves.empty());
-  EXPECT_FALSE(m_dlg.m_executed);
-  EXPECT_TRUE(m_dlg.m_invalid);
+  EXPECT_FALSE(m_dlg.Executed());
+  EXPECT_TRUE(m_dlg.Invalid());
   EXPECT_EQ(m_dialog.messages, Texts{str::kMsgDuplicate});
   EXPECT_EQ(m_dir.Read("b.jpg"), "unlisted");
 }

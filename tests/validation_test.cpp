@@ -15,9 +15,12 @@ namespace quillon {
 namespace {
 
 using testing::FakeDialog;
+using testing::ListNames;
 using testing::MemoryDir;
 using testing::MemoryFileSystem;
+using testing::SetExecuted;
 using testing::U;
+using testing::WithNewNames;
 
 std::u16string Repeat(std::u16string_view piece, std::size_t times) {
   std::u16string text;
@@ -39,7 +42,7 @@ class ValidationTest : public ::testing::Test {
   }
 
   bool Validate(std::vector<std::u16string> newNames) {
-    dlg.m_newNames = std::move(newNames);
+    WithNewNames(dlg, std::move(newNames));
     dialog.messages.clear();
     return dlg.ValidateNewNames();
   }
@@ -75,7 +78,7 @@ TEST_P(SingleNameTest, GetsItsVerdictAndAtMostOneMessage) {
   const bool passed = Validate({c.newName});
   EXPECT_EQ(Verdicts(), Texts{c.verdict});
   EXPECT_EQ(passed, c.verdict.empty());
-  EXPECT_EQ(dlg.m_invalid, !passed);
+  EXPECT_EQ(dlg.Invalid(), !passed);
   EXPECT_EQ(dialog.messages.size(), passed ? 0u : 1u);
 }
 
@@ -122,7 +125,7 @@ TEST_F(ValidationTest, UnusableNameHidesEveryLaterStage) {
   EXPECT_FALSE(Validate({u"x:1", u"dup", u"v1.5"}));  // + a clash, a change of extension, a gap
   EXPECT_EQ(Verdicts(), (Texts{kUnusable, u"", u""}));
   EXPECT_EQ(dialog.messages, Messages{str::kMsgUnusable});
-  EXPECT_TRUE(dlg.m_invalid);
+  EXPECT_TRUE(dlg.Invalid());
   EXPECT_LE(fs.opens - openedBefore, 1);  // the limit only; no listing
 }
 
@@ -163,7 +166,7 @@ TEST_F(ValidationTest, OldNamesOfOtherRowsAreFreeToTake) {
   EXPECT_TRUE(Validate({u"2", u"3", u"4"}));
   EXPECT_TRUE(Validate({u"3", u"1", u"2"}));
   EXPECT_TRUE(dialog.messages.empty());
-  EXPECT_FALSE(dlg.m_invalid);
+  EXPECT_FALSE(dlg.Invalid());
 }
 
 TEST_F(ValidationTest, WithoutNewNamesOnlyMissingSourcesAreFound) {
@@ -181,7 +184,7 @@ TEST_F(ValidationTest, EveryRunStartsFromAnEmptyResultColumn) {
   EXPECT_EQ(Verdicts(), (Texts{kDuplicate, kDuplicate}));
   EXPECT_TRUE(Validate({u"x", u"y"}));
   EXPECT_EQ(Verdicts(), (Texts{u"", u""}));
-  EXPECT_FALSE(dlg.m_invalid);
+  EXPECT_FALSE(dlg.Invalid());
 }
 
 // --- Length limits ------------------------------------------------------------
@@ -223,8 +226,7 @@ TEST_F(ValidationTest, ByteCountingDirectoryRejectsLongJapaneseNames) {
 }
 
 TEST_F(ValidationTest, VanishedDirectoryLeavesOnlyTheUnitRule) {
-  List({"data"});
-  dlg.m_directory = dir.PathOf("gone");
+  ListNames(dlg, dir.PathOf("gone"), {u"data"});
   EXPECT_FALSE(Validate({Repeat(u"\u3042", 255)}));  // 765 bytes, but no limit is known
   EXPECT_EQ(Verdicts(), Texts{kMissing});
   EXPECT_EQ(dialog.messages, Messages{str::kMsgMissing});
@@ -265,8 +267,8 @@ TEST_F(ValidationTest, RefreshDoesNothingWithoutNamesOrAfterExecution) {
   dir.Remove("a.jpg");
   const int openedBefore = fs.opens;
   dlg.RefreshList();  // no new names yet
-  dlg.m_newNames = {u"x"};
-  dlg.m_executed = true;
+  WithNewNames(dlg, {u"x"});
+  SetExecuted(dlg, true);
   dlg.RefreshList();
   EXPECT_EQ(fs.opens, openedBefore);
   EXPECT_TRUE(dialog.messages.empty());

@@ -201,11 +201,11 @@ TEST_F(ListCommands, KeysOfTheListAndTheDialog) {
 
 TEST_F(ListCommands, CopyingAndPastingTheNewNamesChangesNothing) {
   Generate(QStringLiteral("same_01"));
-  const auto names = window.Dialog().m_newNames;
+  const auto names = window.Dialog().NewNames();
   for (MenuCommand copy : {MenuCommand::kCopyNewFull, MenuCommand::kCopyNewBase}) {
     window.Dialog().OnMenuCommand(copy);
     window.Dialog().OnMenuCommand(MenuCommand::kPaste);
-    EXPECT_EQ(window.Dialog().m_newNames, names);
+    EXPECT_EQ(window.Dialog().NewNames(), names);
   }
 }
 

@@ -200,7 +200,7 @@ TEST_F(MainWindow, DropDeliversTheFilesInNaturalOrderWithTheirDirectory) {
   EXPECT_EQ(Column(kOldNameColumn),
             (std::vector<std::u16string>{DecodeName("a\xFF.txt"), u"b2.txt", u"b10.txt"}));
   EXPECT_EQ(static_cast<QLineEdit*>(C(1004))->text(), Q(dir.Path()));
-  EXPECT_EQ(window.Dialog().m_directory, dir.Path());
+  EXPECT_EQ(window.Dialog().Directory(), dir.Path());
   // The shown name spells out the byte that is not UTF-8.
   EXPECT_EQ(window.Model()->data(window.Model()->index(0, 0), Qt::DisplayRole).toString(),
             QStringLiteral("a<FF>.txt"));
@@ -248,8 +248,7 @@ TEST_F(MainWindow, DragWithoutFilesShowsNoEffectAndDeliversNothing) {
 TEST_F(MainWindow, NoEffectWhileAnExecutionIsInForce) {
   TempDir dir;
   dir.Write("a.txt");
-  window.Dialog().m_executed = true;
-  window.Dialog().UpdateControls();
+  window.Dialog().ListRows(window.Dialog().Rows(), CQuillonDlg::ExecutedRun{});
   EXPECT_TRUE(Enabled(ControlId::kUndo));
 
   const DragOutcome refused = Drag(FileUri(dir.BytesOf("a.txt")) + "\r\n", kEveryAction);
@@ -258,8 +257,7 @@ TEST_F(MainWindow, NoEffectWhileAnExecutionIsInForce) {
   EXPECT_FALSE(refused.dropAccepted);
   EXPECT_EQ(window.Model()->rowCount(), 0);
 
-  window.Dialog().m_executed = false;
-  window.Dialog().UpdateControls();
+  window.Dialog().ListRows(window.Dialog().Rows());
   const DragOutcome accepted = Drag(FileUri(dir.BytesOf("a.txt")) + "\r\n", kEveryAction);
   EXPECT_TRUE(accepted.dropAccepted);
   EXPECT_EQ(window.Model()->rowCount(), 1);
@@ -283,15 +281,13 @@ TEST_F(MainWindow, TheAnswerIsNeverTheMoveAction) {
   EXPECT_EQ(outcome.enterAction, Qt::LinkAction);
   EXPECT_EQ(outcome.dropAction, Qt::LinkAction);
   // A source without link (Wayland) gets copy.
-  window.DeleteAllRows();
-  window.Dialog().m_files.clear();
+  window.Dialog().ListRows(FileRows());
   outcome = Drag(list, Qt::CopyAction | Qt::MoveAction);
   EXPECT_EQ(outcome.enterAction, Qt::CopyAction);
   EXPECT_EQ(outcome.dropAction, Qt::CopyAction);
   EXPECT_EQ(window.Model()->rowCount(), 1);
   // A source that only offers a move cannot drop here.
-  window.DeleteAllRows();
-  window.Dialog().m_files.clear();
+  window.Dialog().ListRows(FileRows());
   outcome = Drag(list, Qt::MoveAction);
   EXPECT_FALSE(outcome.enterAccepted);
   EXPECT_FALSE(outcome.dropAccepted);
@@ -378,8 +374,7 @@ TEST_F(MainWindow, EscapeAndEnterNeverCloseIt) {
 
 TEST_F(MainWindow, ClosingAsksNothingEvenAfterAnExecution) {
   window.show();
-  window.Dialog().m_executed = true;
-  window.Dialog().UpdateControls();
+  window.Dialog().ListRows(window.Dialog().Rows(), CQuillonDlg::ExecutedRun{});
   EXPECT_EQ(testing::ModalsOpenedDuring([&] { EXPECT_TRUE(window.close()); }), 0);
   EXPECT_FALSE(window.isVisible());
 }

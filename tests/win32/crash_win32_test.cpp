@@ -49,10 +49,9 @@ Contents Expected(const std::vector<std::u16string>& names, const Names& plan) {
 void RunPlan(const TempFolder& dir, const Names& plan, FileSystem& fs, JournalStore& store) {
   FakeDialog dialog;
   CQuillonDlg dlg(fs, dialog, &store);
-  dlg.m_directory = dir.Path();
-  for (const auto& name : plan.sources) dlg.m_files.push_back(std::make_shared<CFileNameX>(name));
-  dialog.SetRows(dlg.m_directory, plan.sources);
-  dlg.RunRenames(plan.sources, plan.targets, &dlg.m_currentNames);
+  testing::ListNames(dlg, dir.Path(), plan.sources);
+  std::vector<std::u16string> namesAfter;
+  dlg.RunRenames(plan.sources, plan.targets, &namesAfter);
 }
 
 // Shifted series, swaps, cycles, changes of case (through an intermediate

@@ -41,9 +41,8 @@ int wmain(int argc, wchar_t** argv) {
   Win32JournalStore store(Win32JournalStore::UserDirectory());
   testing::FakeDialog dialog;
   CQuillonDlg dlg(fs, dialog, &store);
-  dlg.m_directory = FromWide(argv[2]);
-  for (const auto& name : sources) dlg.m_files.push_back(std::make_shared<CFileNameX>(name));
-  dialog.SetRows(dlg.m_directory, sources);
-  dlg.RunRenames(sources, targets, &dlg.m_currentNames);
+  testing::ListNames(dlg, FromWide(argv[2]), sources);
+  std::vector<std::u16string> namesAfter;
+  dlg.RunRenames(sources, targets, &namesAfter);
   return 0;
 }
