@@ -132,6 +132,9 @@ class CQuillonDlg {
   // The last execution, kept for undo while m_executed.
   ExecutedRun m_executedRun;
 
+  // Takes the execution back when the directory still fits it: whether
+  // every file went back, or nullopt when it no longer fits.
+  std::optional<bool> UndoWhereItFits();
   // Whether the rows' directory still leads to the directory that was
   // executed.
   bool IsExecutedDirectory();
@@ -160,6 +163,9 @@ class CQuillonDlg {
 
   // One journal found at start; it is removed once its run is settled.
   void RecoverRun(JournalFile& file);
+  // Where the journal's files are now; nullopt when that cannot be told,
+  // once the user has said whether to forget the journal.
+  std::optional<LocatedRun> LocateForRecovery(const JournalContents& journal, JournalFile& file);
   // Lists the journal's rows and moves the files found from where they are
   // to `finish` ? the planned names : the names before the run.
   void SettleRun(const JournalContents& journal, const LocatedRun& located, bool finish);

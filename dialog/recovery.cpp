@@ -1,5 +1,6 @@
 // Runs a crash, a kill or a power cut stopped: found at start, reported, and
 // finished or taken back as the user chooses.
+#include <algorithm>
 #include <string>
 
 #include "core/name_pool.h"
@@ -29,6 +30,26 @@ FileRows RowsOfJournal(const JournalContents& journal, const std::vector<std::si
   return rows;
 }
 
+// The rows whose file was found come first, in the journal's order, and
+// take part in the run; the others follow, said to be missing.
+std::vector<std::size_t> FoundRowsFirst(const LocatedRun& located) {
+  std::vector<std::size_t> order;
+  for (std::size_t row = 0; row < located.namesNow.size(); ++row)
+    if (located.namesNow[row]) order.push_back(row);
+  for (std::size_t row = 0; row < located.namesNow.size(); ++row)
+    if (!located.namesNow[row]) order.push_back(row);
+  return order;
+}
+
+// Each leftover is proven the run's own again at removal.
+void RemoveLeftovers(FileSystem& fileSystem, std::u16string_view directory,
+                     const LocatedRun& located) {
+  const auto handle = fileSystem.OpenDirectory(directory);
+  if (!handle) return;
+  for (const auto& [leftover, fileName] : located.leftovers)
+    handle->RemoveLeftover(leftover, fileName);
+}
+
 std::u16string Decimal(std::size_t value) {
   const std::string digits = std::to_string(value);
   return std::u16string(digits.begin(), digits.end());
@@ -50,24 +71,12 @@ void CQuillonDlg::RecoverRun(JournalFile& file) {
     file.Remove();
     return;
   }
-  // The handle goes before any question: while one is open a session's end
-  // is held back, and a medium cannot be ejected.
-  auto directory = m_fileSystem.OpenDirectory(journal.directory);
-  const bool same = directory && SameDirectoryAfterRestart(journal.identity, directory->Identity());
-  const LocatedRun located = same ? LocateRun(journal, *directory) : LocatedRun{};
-  directory.reset();
-  if (!same) {
-    if (m_dialog.AskOkCancel(str::kRecoveryDirectoryGone + journal.directory)) file.Remove();
-    return;
-  }
-  if (!located.clear) {
-    if (m_dialog.AskOkCancel(str::kRecoveryUnclear + journal.directory)) file.Remove();
-    return;
-  }
-  const std::size_t notPlaced = located.CountNotAt(
+  const std::optional<LocatedRun> located = LocateForRecovery(journal, file);
+  if (!located) return;
+  const std::size_t notPlaced = located->CountNotAt(
       [&](std::size_t row) -> const std::u16string& { return journal.targets[row]; });
   // The run had ended; only the removal of its journal was cut short.
-  if (notPlaced == 0 && located.leftovers.empty()) {
+  if (notPlaced == 0 && located->leftovers.empty()) {
     file.Remove();
     return;
   }
@@ -75,28 +84,38 @@ void CQuillonDlg::RecoverRun(JournalFile& file) {
   text.append(Decimal(notPlaced)).append(str::kRecoveryNotAtPlanned).append(str::kRecoveryChoose);
   const DialogPort::RecoveryChoice choice = m_dialog.AskRecovery(text);
   if (choice == DialogPort::RecoveryChoice::kLater) return;
-  // Each leftover is proven the run's own again at removal.
-  if (directory = m_fileSystem.OpenDirectory(journal.directory); directory) {
-    for (const auto& [leftover, fileName] : located.leftovers)
-      directory->RemoveLeftover(leftover, fileName);
-    directory.reset();
-  }
-  SettleRun(journal, located, choice == DialogPort::RecoveryChoice::kFinish);
+  RemoveLeftovers(m_fileSystem, journal.directory, *located);
+  SettleRun(journal, *located, choice == DialogPort::RecoveryChoice::kFinish);
   // A journal of its own kept the settling safe; this one has done its part
   // once the settling could start.
   if (!m_runNotStarted) file.Remove();
 }
 
+std::optional<LocatedRun> CQuillonDlg::LocateForRecovery(const JournalContents& journal,
+                                                         JournalFile& file) {
+  // The handle goes before any question: while one is open a session's end
+  // is held back, and a medium cannot be ejected.
+  auto directory = m_fileSystem.OpenDirectory(journal.directory);
+  const bool same = directory && SameDirectoryAfterRestart(journal.identity, directory->Identity());
+  LocatedRun located = same ? LocateRun(journal, *directory) : LocatedRun{};
+  directory.reset();
+  if (!same) {
+    if (m_dialog.AskOkCancel(str::kRecoveryDirectoryGone + journal.directory)) file.Remove();
+    return std::nullopt;
+  }
+  if (!located.clear) {
+    if (m_dialog.AskOkCancel(str::kRecoveryUnclear + journal.directory)) file.Remove();
+    return std::nullopt;
+  }
+  return located;
+}
+
 void CQuillonDlg::SettleRun(const JournalContents& journal, const LocatedRun& located,
                             bool finish) {
-  // The rows whose file was found come first, in the journal's order, and
-  // take part in the run; the others follow, said to be missing.
-  std::vector<std::size_t> order;
-  for (std::size_t row = 0; row < journal.sources.size(); ++row)
-    if (located.namesNow[row]) order.push_back(row);
-  const std::size_t found = order.size();
-  for (std::size_t row = 0; row < journal.sources.size(); ++row)
-    if (!located.namesNow[row]) order.push_back(row);
+  const std::vector<std::size_t> order = FoundRowsFirst(located);
+  const auto found =
+      static_cast<std::size_t>(std::count_if(located.namesNow.begin(), located.namesNow.end(),
+                                             [](const auto& name) { return name.has_value(); }));
 
   ListRows(RowsOfJournal(journal, order));
 
