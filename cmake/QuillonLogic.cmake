@@ -15,6 +15,7 @@
 # A new file joins a program only by being listed.
 set(QUILLON_CORE_SOURCES
   collation.cpp
+  file_dates.cpp
   file_rows.cpp
   file_system.cpp
   journal_fields.cpp
@@ -26,6 +27,7 @@ set(QUILLON_CORE_SOURCES
   records.cpp
   rename_parking.cpp
   rename_run.cpp
+  row_order.cpp
   run_journal.cpp
   run_recovery.cpp
   visible_name.cpp)

@@ -31,6 +31,25 @@ void FileRows::Remove(const std::vector<bool>& doomed) {
   EraseMarked(m_currentNames, doomed);
 }
 
+namespace {
+
+template <typename T>
+void Permute(std::vector<T>& items, const std::vector<std::size_t>& order) {
+  if (items.size() != order.size()) return;
+  std::vector<T> permuted;
+  permuted.reserve(items.size());
+  for (const std::size_t from : order) permuted.push_back(std::move(items[from]));
+  items = std::move(permuted);
+}
+
+}  // namespace
+
+void FileRows::Reorder(const std::vector<std::size_t>& order) {
+  Permute(m_files, order);
+  Permute(m_newNames, order);
+  Permute(m_currentNames, order);
+}
+
 void FileRows::Clear() {
   m_directory.clear();
   m_files.clear();

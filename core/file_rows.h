@@ -42,6 +42,9 @@ class FileRows {
   // Removes the rows marked in `doomed` from every list; the others keep
   // their order.
   void Remove(const std::vector<bool>& doomed);
+  // Puts row order[i] at row i in every list; `order` is a permutation of
+  // the rows.
+  void Reorder(const std::vector<std::size_t>& order);
   void Clear();
 
   // The files' names as they were listed, viewed where they are kept.
