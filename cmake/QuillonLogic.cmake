@@ -87,6 +87,7 @@ endfunction()
 # for the ports' own tests.
 set(QUILLON_LOGIC_TESTS
   drop_intake_test.cpp
+  file_dates_test.cpp
   file_rows_test.cpp
   generation_test.cpp
   journal_test.cpp
@@ -111,6 +112,7 @@ set(QUILLON_LOGIC_TESTS_POSIX
   case_insensitive_test.cpp
   collation_icu_test.cpp
   crash_posix_test.cpp
+  file_dates_posix_test.cpp
   hostile_names_test.cpp
   paths_posix_test.cpp
   posix_mount_test.cpp

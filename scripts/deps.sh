@@ -18,6 +18,9 @@ ensure_packages() {
 # What building and testing need.
 QUILLON_BUILD_PACKAGES=(build-essential cmake pkg-config libicu-dev libgtest-dev libgmock-dev
   libbenchmark-dev qt6-base-dev qt6-qpa-plugins libgl-dev shared-mime-info
+  # A photo's capture time (exiv2); the tests make a HEIF sample with
+  # libheif's encoder and tag it with exiftool.
+  libexiv2-dev libheif-examples libimage-exiftool-perl
   # An exFAT image mounted through FUSE lets the tests prove case-only renames
   # on a file system that ignores case (skipped where mounting is not allowed).
   exfatprogs exfat-fuse
