@@ -1,7 +1,7 @@
 // Measures the logic against floors taken in the same run, on tmpfs, and
 // prints each result as a ratio to its floor next to its target.
 //
-//   build/bench/quillon_bench [--quick | --huge | --media] [--pairs N] [--dir DIR]
+//   build/bench/quillon_bench [--quick | --huge | --media | --dates] [--pairs N] [--dir DIR]
 //
 // DIR defaults to /dev/shm (tmpfs on Debian); every file is made in a fresh
 // directory below it and removed afterwards. --quick uses 10 000 files
@@ -11,7 +11,8 @@
 // per-pair ratios with their spread; OVER marks a median above its target.
 // A line takes at least N pairs (5 by default), more where the work is short.
 // The last lines run on exFAT and NTFS images below DIR, mounted through FUSE
-// (where this machine allows it; --media runs only those).
+// (where this machine allows it; --media runs only those). --dates runs
+// only the line of the dates port: 10 000 photos ordered by date taken.
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
@@ -33,9 +34,12 @@
 
 #include "bench/bench_support.h"
 #include "core/name_codec.h"
+#include "core/row_order.h"
 #include "dialog/quillon_dlg.h"
+#include "platform/posix/posix_file_dates.h"
 #include "shell/posix_file_system.h"
 #include "shell/posix_journal_store.h"
+#include "tests/exif_samples.h"
 #include "tests/mount_fixtures.h"
 
 namespace quillon::bench {
@@ -199,6 +203,64 @@ void BenchPlanCheck(const Settings& settings, std::size_t n) {
   if (!passed)
     std::printf("  (plan check failed: %zu missing, %zu clashes)\n", missing.size(),
                 duplicates.size());
+}
+
+// n photos with Exif data as a camera or a phone writes it, each padded to
+// the size of a photo by a hole after its end (tmpfs keeps no memory for
+// it), read by the dates port and ordered by date taken, against opening
+// each file and reading its first 64 KiB.
+void BenchFileDates(const Settings& settings, std::size_t n) {
+  ScratchDir dir(settings.parent);
+  std::vector<std::string> bytePaths;
+  std::vector<std::u16string> names;
+  for (std::size_t i = 0; i < n; ++i) {
+    // Capture times in an order of their own, a second apart; every third
+    // from a phone, with sub-seconds and an offset.
+    const std::size_t second = i * 7919 % n;
+    char taken[64];
+    std::snprintf(taken, sizeof taken, "2023:08:%02zu %02zu:%02zu:%02zu", 1 + second / 86400,
+                  second / 3600 % 24, second / 60 % 60, second % 60);
+    const std::string photo =
+        i % 3 == 0 ? testing::PhotoTakenAt(taken, "25", "+09:00") : testing::PhotoTakenAt(taken);
+    const std::string path = dir.path + "/" + SeriesName(i);
+    const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+    if (fd < 0 || ::write(fd, photo.data(), photo.size()) != static_cast<ssize_t>(photo.size()) ||
+        ::ftruncate(fd, 3 << 20) != 0) {
+      std::perror("writing a photo");
+      std::exit(1);
+    }
+    ::close(fd);
+    bytePaths.push_back(path);
+    names.push_back(DecodeName(SeriesName(i)));
+  }
+  const std::u16string directory = DecodeName(dir.path);
+  std::vector<char> head(64 * 1024);
+  const Side floor{Nothing, [&] {
+                     for (const auto& path : bytePaths) {
+                       const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+                       if (fd < 0) continue;
+                       if (::read(fd, head.data(), head.size()) < 0) std::perror("read");
+                       ::close(fd);
+                     }
+                   }};
+  PosixFileDateReader reader;
+  std::size_t taken = 0;
+  std::vector<std::size_t> order;
+  const Side ours{
+      Nothing, [&] {
+        std::vector<FileDates> dates;
+        dates.reserve(n);
+        for (const auto& name : names) dates.push_back(reader.Read(directory, name));
+        order = OrderByDates(dates, RowOrder::kByDateTaken);
+        taken = static_cast<std::size_t>(std::count_if(
+            dates.begin(), dates.end(), [](const FileDates& d) { return d.taken.has_value(); }));
+      }};
+  char what[96];
+  std::snprintf(what, sizeof what, "dates: order by date taken, %zu photos", n);
+  Compare(settings, what, floor, ours, 3.0);
+  if (taken != n) std::printf("  (a capture time in %zu photos of %zu)\n", taken, n);
+  if (order.size() == n && order.front() != 0)
+    std::printf("  (the first photo taken is not first)\n");
 }
 
 // The engine against bare renameat2 calls in the right order (with
@@ -401,6 +463,7 @@ int main(int argc, char** argv) {
   const char* mode = "full";
   bool mediaOnly = false;
   bool renamesOnly = false;
+  bool datesOnly = false;
   std::size_t windowRows = 0;
   long windowLimit = 0;
   for (int i = 1; i < argc; ++i) {
@@ -415,6 +478,8 @@ int main(int argc, char** argv) {
       mediaOnly = true;
     } else if (arg == "--renames") {
       renamesOnly = true;
+    } else if (arg == "--dates") {
+      datesOnly = true;
     } else if (arg == "--dir" && i + 1 < argc) {
       settings.parent = argv[++i];
     } else if (arg == "--pairs" && i + 1 < argc) {
@@ -439,6 +504,10 @@ int main(int argc, char** argv) {
     BenchMedia(settings);
     return 0;
   }
+  if (datesOnly) {
+    BenchFileDates(settings, 10000);
+    return 0;
+  }
   if (!renamesOnly) {
 #ifdef QUILLON_BENCH_WINDOW
     BenchWindow(settings, big, memoryTarget);
@@ -446,6 +515,7 @@ int main(int argc, char** argv) {
     BenchLogicMemory(settings, big, memoryTarget);
     BenchDrop(settings, big);
     BenchPlanCheck(settings, big);
+    BenchFileDates(settings, 10000);
   }
   for (std::size_t n : {std::size_t{10000}, big}) {
     if (n > big || (n < big && big > 100000)) continue;

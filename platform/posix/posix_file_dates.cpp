@@ -17,12 +17,12 @@ namespace quillon {
 namespace {
 
 // A JPEG keeps its Exif block in an APP1 segment of at most 65 537 bytes
-// right after the start (2 bytes) and JFIF's APP0 (18 bytes): 65 557 bytes
-// at most, so one read of this much finds the capture time of every such
-// file, and the floor it is measured against reads 64 KiB.
-constexpr std::size_t kHeadBytes = 68 * 1024;
-// When the library ran out of bytes in the head (a HEIF whose metadata box
-// is large, an Exif block after other segments), it gets this much once more.
+// right after the start (2 bytes) and JFIF's APP0 (18 bytes). The first
+// read takes 64 KiB, which holds the whole segment but for the largest few
+// (a camera's thumbnail fills most of it); where the library ran out of
+// bytes there (such a segment, a HEIF whose metadata box is large, an Exif
+// block after other segments), it gets a longer head once more.
+constexpr std::size_t kHeadBytes = 64 * 1024;
 constexpr std::size_t kLongHeadBytes = 256 * 1024;
 
 // Times beyond this many seconds from 1970 (about 31 700 years) are no real
@@ -151,14 +151,14 @@ FileDates PosixFileDateReader::Read(std::u16string_view directory, std::u16strin
   // file now is opened, and only if it still is one once open.
   struct stat before;
   if (::lstat(path->c_str(), &before) != 0) return dates;
-  dates.modified = LocalWallTime(before.st_mtim);
-  if (!S_ISREG(before.st_mode)) return dates;
-  const int fd = ::open(path->c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) return dates;
+  int fd = -1;
+  if (S_ISREG(before.st_mode))
+    fd = ::open(path->c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_ino != before.st_ino ||
+  if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_ino != before.st_ino ||
       st.st_dev != before.st_dev) {
-    ::close(fd);
+    if (fd >= 0) ::close(fd);
+    dates.modified = LocalWallTime(before.st_mtim);
     return dates;
   }
   dates.modified = LocalWallTime(st.st_mtim);
