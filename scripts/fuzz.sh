@@ -4,7 +4,8 @@
 # its kept corpus under fuzz/corpus/<target>/ (every input that ever crashed
 # is kept there), then new inputs for the given number of seconds.
 #   scripts/fuzz.sh [seconds per target, default 60] [target ...]
-# Targets: uri_list name_codec name_keys generate_names name_list journal.
+# Targets: uri_list name_codec name_keys generate_names name_list journal
+# capture_time exif_head.
 # An input that breaks a target is copied into its corpus, so that it stays
 # a regression test, and the script fails.
 set -euo pipefail
@@ -15,7 +16,8 @@ ensure_packages "${QUILLON_BUILD_PACKAGES[@]}"
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(uri_list name_codec name_keys generate_names name_list journal)
+[ ${#targets[@]} -eq 0 ] && targets=(uri_list name_codec name_keys generate_names name_list journal
+  capture_time exif_head)
 
 flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
 CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLON_BUILD_FUZZ=ON \

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -202,12 +203,17 @@ TEST(FileDatesPosix, ReadGivesWhatEachEntryHolds) {
   };
   TempDir dir;
   PosixFileDateReader reader;
+  // The exif_head fuzz target's seeds are the small photos here:
+  // QUILLON_FUZZ_SEEDS=$PWD/fuzz/corpus/exif_head build/tests/quillon_tests ...
+  const char* seeds = std::getenv("QUILLON_FUZZ_SEEDS");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     if (c.make)
       c.make(dir, c.name);
     else
       dir.Write(c.name, c.bytes);
+    if (seeds && !c.make && !c.bytes.empty() && c.bytes.size() < 4096 && c.name[0] != '\xFF')
+      std::ofstream(std::string(seeds) + "/" + c.name, std::ios::binary) << c.bytes;
     if (c.modified) SetModified(dir, c.name, c.modifiedAt);
     const FileDates dates = reader.Read(dir.Path(), DecodeName(c.name));
     EXPECT_EQ(dates.taken, c.taken);
@@ -276,6 +282,8 @@ TEST(FileDatesPosix, HeifGivesItsCaptureTimeOrNone) {
       "exiftool -q -overwrite_original -DateTimeOriginal='2022:01:02 03:04:05' "
       "-SubSecTimeOriginal=5 -OffsetTimeOriginal=-05:30 photo.heic";
   ASSERT_EQ(std::system(make.c_str()), 0);
+  if (const char* seeds = std::getenv("QUILLON_FUZZ_SEEDS"))
+    std::ofstream(std::string(seeds) + "/photo.heic", std::ios::binary) << dir.Read("photo.heic");
   const FileDates dates = PosixFileDateReader().Read(dir.Path(), u"photo.heic");
   EXPECT_TRUE(dates.modified);
   if (dates.taken)
