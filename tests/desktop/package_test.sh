@@ -65,6 +65,16 @@ wanted=$(printf '%s\n' "${expected[@]}" | sort)
 [ "$actual" = "$wanted" ] || fail "files differ from the expected layout:
 $(diff <(echo "$wanted") <(echo "$actual"))"
 [ -x "$root/usr/bin/quillon" ] || fail "usr/bin/quillon is not executable"
+# Every library the program loads comes with its package in Depends (exiv2's
+# among them, once the program reads capture times).
+multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
+# The package names of Depends, one a line, without versions or alternatives' bars.
+depends_names=$(sed 's/ *([^)]*)//g; s/ *| */\n/g; s/, */\n/g' <<<"$depends")
+for soname in $(readelf -d "$root/usr/bin/quillon" | sed -n 's/.*Shared library: \[\(.*\)\]$/\1/p'); do
+  owner=$(dpkg -S "*/$multiarch/$soname" 2>/dev/null | head -n 1 | cut -d: -f1)
+  [ -n "$owner" ] || fail "no installed package holds $soname"
+  grep -Fxq "$owner" <<<"$depends_names" || fail "Depends lacks $owner for $soname: $depends"
+done
 
 # The metadata as installed: the launchable desktop entry and the icons are
 # found in the tree.
