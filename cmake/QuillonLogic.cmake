@@ -56,6 +56,7 @@ set(QUILLON_DIALOG_SOURCES
   rename_engine.cpp
   reset.cpp
   row_commands.cpp
+  row_order.cpp
   undo.cpp
   validation.cpp)
 

@@ -83,6 +83,8 @@ class DialogPort {
   virtual void ClearColumn(int column) = 0;
   // The selected rows, ascending.
   virtual std::vector<int> SelectedRows() = 0;
+  // Selects exactly these rows (ascending), as after rows moved by hand.
+  virtual void SelectRows(const std::vector<int>& rows) { (void)rows; }
 
   virtual std::u16string NameFieldText() = 0;
   virtual void SetControlEnabled(ControlId id, bool enabled) = 0;

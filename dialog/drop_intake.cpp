@@ -26,8 +26,13 @@ void CQuillonDlg::OnFilesDropped(std::vector<std::u16string>&& dropped) {
   m_rows.SetDirectory(std::move(drop.directory));
   m_dialog.SetDirectoryText(m_rows.Directory());
   m_rows.SetNewNames({});
+  m_namesFrom = NamesFrom::kNone;
   m_invalid = false;
+  const std::vector<std::u16string> before =
+      m_rowOrder == RowOrder::kByHand ? m_rows.OldNames() : std::vector<std::u16string>();
   if (MergeEntries(std::move(drop.files))) {
+    // The files join in natural order; the list keeps its own.
+    KeepRowOrder(before);
     RebuildRows();
   } else {
     // Every file was listed already, under the name shown: the rows stay,
