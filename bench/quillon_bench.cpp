@@ -52,7 +52,6 @@ class NullDialog : public DialogPort {
     rows = names.size();
   }
   void DeleteAllRows() override {}
-  void DeleteRow(int) override {}
   void DeleteRows(const std::vector<int>&) override {}
   void EnsureRowVisible(int) override {}
   void SetCellText(int, int, std::u16string_view) override {}

@@ -334,7 +334,7 @@ bool QuillonWindow::AskOkCancel(std::u16string_view text) {
   return box.exec() == QMessageBox::Ok;
 }
 
-DialogPort::RecoveryChoice QuillonWindow::AskRecovery(std::u16string_view text) {
+MessagesPort::RecoveryChoice QuillonWindow::AskRecovery(std::u16string_view text) {
   BusyIndicator::InputAllowed allowed(m_busy);
   QMessageBox box(QMessageBox::Warning, Q(str::kAppTitle), DisplayText(text), QMessageBox::NoButton,
                   this);

@@ -56,7 +56,7 @@ class QuillonWindow : public QWidget, public WindowPort, private KeyCommandTarge
   // The same menu below the current row, for the keyboard.
   void ShowRowMenuAtCurrentRow() override;
 
-  // DialogPort: message boxes and the retry dialog.
+  // MessagesPort: message boxes and the retry dialog.
   void ShowMessage(std::u16string_view text) override;
   bool AskOkCancel(std::u16string_view text) override;
   RecoveryChoice AskRecovery(std::u16string_view text) override;
@@ -68,7 +68,7 @@ class QuillonWindow : public QWidget, public WindowPort, private KeyCommandTarge
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  // DialogPort: the fields and the controls' state.
+  // ControlsPort: the fields and the controls' state.
   void SetDirectoryText(std::u16string_view text) override;
   std::u16string NameFieldText() override;
   void SetControlEnabled(ControlId id, bool enabled) override;

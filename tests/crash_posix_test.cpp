@@ -28,7 +28,7 @@ using testing::FakeDialog;
 using testing::MakePlan;
 using testing::Plan;
 using testing::TempDir;
-using Choice = DialogPort::RecoveryChoice;
+using Choice = MessagesPort::RecoveryChoice;
 
 // Thrown from the system-call seam: the run stops there, as if killed.
 struct Killed {};

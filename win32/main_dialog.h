@@ -47,11 +47,13 @@ class MainDialog final : public WindowPort, private BusyView, private KeyCommand
   int Run();
 
  private:
-  // DialogPort, what only the window can show or answer (main_dialog_port.cpp).
+  // What only the window can show or answer (main_dialog_port.cpp).
+  // MessagesPort:
   void ShowMessage(std::u16string_view text) override;
   bool AskOkCancel(std::u16string_view text) override;
   RecoveryChoice AskRecovery(std::u16string_view text) override;
   void ShowRetryDialog(std::u16string_view message) override;
+  // ControlsPort:
   void SetDirectoryText(std::u16string_view text) override;
   std::u16string NameFieldText() override;
   void SetControlEnabled(ControlId id, bool enabled) override;

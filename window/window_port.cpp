@@ -22,10 +22,6 @@ void WindowPort::DeleteAllRows() {
   SetRows(u"", {});
 }
 
-void WindowPort::DeleteRow(int row) {
-  DeleteRows({row});
-}
-
 void WindowPort::DeleteRows(const std::vector<int>& rows) {
   const std::vector<RowSpan> spans = m_rows.SpansOf(rows);
   if (spans.empty()) return;

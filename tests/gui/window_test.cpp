@@ -515,7 +515,7 @@ TEST_F(MainWindow, ManyRowsAreSetWithOneNotificationEach) {
 
   window.SetCellText(3, kResultColumn, u"〇");
   EXPECT_EQ(model->Cell(3, kResultColumn), u"〇");
-  window.DeleteRow(0);
+  window.DeleteRows({0});
   EXPECT_EQ(model->Cell(0, kOldNameColumn), u"f1");
   window.FileList()->selectionModel()->select(
       model->index(5, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);

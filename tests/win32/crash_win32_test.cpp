@@ -19,7 +19,7 @@
 namespace quillon::testing {
 namespace {
 
-using Choice = DialogPort::RecoveryChoice;
+using Choice = MessagesPort::RecoveryChoice;
 using Contents = std::map<std::u16string, std::string>;
 
 // Thrown from the move seam: the run stops there, as if the process died.

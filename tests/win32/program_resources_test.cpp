@@ -290,7 +290,7 @@ TEST_F(ProgramResources, DialogsShowTheirTextsAndEndByTheirButtons) {
 }
 
 TEST_F(ProgramResources, TheRecoveryQuestionIsAnsweredByItsButtonsAndKeys) {
-  using Choice = DialogPort::RecoveryChoice;
+  using Choice = MessagesPort::RecoveryChoice;
   // What the user does once the question is shown, and the answer it gives.
   const struct {
     const char* what;

@@ -82,7 +82,7 @@ TEST_F(WindowPortTest, TheListHearsOfEachChangeBeforeAndAfter) {
   std::vector<int> every2nd;
   for (int row = 0; row < 200; row += 2) every2nd.push_back(row);
   port.DeleteRows(every2nd);
-  port.DeleteRow(-1);
+  port.DeleteRows({-1});
   port.EnsureRowVisible(5);
   port.EnsureRowVisible(1000);
   port.DeleteAllRows();
