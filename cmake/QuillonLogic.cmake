@@ -100,6 +100,7 @@ set(QUILLON_LOGIC_TESTS
   plan_check_test.cpp
   power_loss_test.cpp
   rename_engine_test.cpp
+  row_order_test.cpp
   support/memory_file_system_test.cpp
   undo_test.cpp
   uri_list_test.cpp

@@ -167,8 +167,9 @@ class CQuillonDlg {
   // for the orders by date.
   std::vector<std::size_t> PermutationFor(RowOrder order);
   // After a drop merged its files in natural order: the rows in m_rowOrder
-  // again, given the rows' names before the drop.
-  void KeepRowOrder(const std::vector<std::u16string>& before);
+  // again, given the rows' names before the drop and whether the drop
+  // changed the files listed.
+  void KeepRowOrder(const std::vector<std::u16string>& before, bool changed);
   // Shows the rows reordered by `permutation` with their names as a change
   // of order leaves them.
   void ShowReordered(const std::vector<std::size_t>& permutation);

@@ -104,9 +104,10 @@ std::vector<std::size_t> CQuillonDlg::PermutationFor(RowOrder order) {
   return Compose(natural, OrderByDates(dates, order));
 }
 
-void CQuillonDlg::KeepRowOrder(const std::vector<std::u16string>& before) {
+void CQuillonDlg::KeepRowOrder(const std::vector<std::u16string>& before, bool changed) {
   if (m_rowOrder == RowOrder::kByName) return;
-  if (m_rowOrder == RowOrder::kByHand) {
+  // The same files as before need no dates read again to stand as they did.
+  if (m_rowOrder == RowOrder::kByHand || !changed) {
     const std::vector<std::u16string_view> listed(before.begin(), before.end());
     m_rows.Reorder(KeepHandOrder(listed, m_rows.OldNameViews()));
     return;

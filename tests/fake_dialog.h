@@ -76,6 +76,7 @@ class FakeDialog : public DialogPort {
     for (auto& row : rows) row.cells[column].clear();
   }
   std::vector<int> SelectedRows() override { return selection; }
+  void SelectRows(const std::vector<int>& rows) override { selection = rows; }
   // ControlsPort
   void SetDirectoryText(std::u16string_view text) override { directoryText = text; }
   std::u16string NameFieldText() override { return nameField; }
