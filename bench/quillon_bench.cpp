@@ -34,8 +34,8 @@
 #include "bench/bench_support.h"
 #include "core/name_codec.h"
 #include "dialog/quillon_dlg.h"
-#include "shell/posix_file_system.h"
-#include "shell/posix_journal_store.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_journal_store.h"
 #include "tests/mount_fixtures.h"
 
 namespace quillon::bench {

@@ -12,11 +12,11 @@
 #include <QTimer>
 
 #include "core/visible_name.h"
-#include "intake/drop_target_qt.h"
 #include "resources/strings.h"
 #include "shell/about_dlg.h"
 #include "shell/app_icon.h"
 #include "shell/dialog_font.h"
+#include "shell/drop_target.h"
 #include "shell/file_list_model.h"
 #include "shell/qt_text.h"
 #include "shell/retry_dialog.h"

@@ -11,10 +11,10 @@
 
 #include "core/layout.h"
 #include "dialog/quillon_dlg.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_journal_store.h"
 #include "resources/templates.h"
 #include "shell/busy_indicator.h"
-#include "shell/posix_file_system.h"
-#include "shell/posix_journal_store.h"
 #include "shell/qt_clipboard.h"
 #include "window/desktop.h"
 #include "window/key_map.h"

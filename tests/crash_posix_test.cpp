@@ -15,8 +15,8 @@
 
 #include "dialog/quillon_dlg.h"
 #include "memory_journal_store.h"
-#include "shell/posix_file_system.h"
-#include "shell/posix_journal_store.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_journal_store.h"
 #include "tests/crash_plans.h"
 #include "tests/mount_fixtures.h"
 #include "tests/test_support.h"

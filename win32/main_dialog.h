@@ -17,11 +17,11 @@
 
 #include "core/layout.h"
 #include "dialog/quillon_dlg.h"
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_journal_store.h"
 #include "win32/file_list_view.h"
 #include "win32/shell_opener.h"
 #include "win32/win32_clipboard.h"
-#include "win32/win32_file_system.h"
-#include "win32/win32_journal_store.h"
 #include "window/key_map.h"
 #include "window/window_port.h"
 

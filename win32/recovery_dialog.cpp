@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/win32/win32_path.h"
 #include "win32/dialog_boxes.h"
 #include "win32/resource.h"
-#include "win32/win32_path.h"
 
 namespace quillon {
 namespace {

@@ -15,9 +15,9 @@
 #include <filesystem>
 
 #include "gui_test_support.h"
-#include "intake/drop_target_qt.h"
 #include "resources/strings.h"
 #include "shell/about_dlg.h"
+#include "shell/drop_target.h"
 #include "shell/file_list_model.h"
 #include "shell/qt_text.h"
 #include "shell/quillon_window.h"

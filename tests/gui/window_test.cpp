@@ -21,9 +21,9 @@
 
 #include "core/name_codec.h"
 #include "gui_test_support.h"
-#include "intake/drop_target_qt.h"
 #include "resources/strings.h"
 #include "shell/about_dlg.h"
+#include "shell/drop_target.h"
 #include "shell/file_list_model.h"
 #include "shell/qt_text.h"
 #include "shell/quillon_window.h"

@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "dialog/quillon_dlg.h"
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_journal_store.h"
 #include "tests/crash_plans.h"
 #include "tests/fake_dialog.h"
 #include "tests/seeds.h"
 #include "tests/win32/win32_test_support.h"
-#include "win32/win32_file_system.h"
-#include "win32/win32_journal_store.h"
 
 namespace quillon::testing {
 namespace {

@@ -1,4 +1,4 @@
-#include "intake/drop_target_qt.h"
+#include "shell/drop_target.h"
 
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
