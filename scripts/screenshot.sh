@@ -28,11 +28,6 @@ mkdir "$work"
 files=("IMG_0098.jpg" "IMG_0099.jpg" "IMG_0100.jpg" "IMG_0101.JPG" "メモ.txt" "動画 2.mp4" "動画 10.mp4")
 for name in "${files[@]}"; do : >"$work/$name"; done
 
-# Exactly $1 menus of the program are shown (a submenu is one more).
-menus_shown() {
-  [ "$(xdotool search --onlyvisible --class quillon 2>/dev/null | grep -cvx "$XS_MAIN")" = "$1" ]
-}
-
 export LANG=ja_JP.UTF-8 LC_ALL=
 x_session_start "$scratch"
 cd "$work"
@@ -56,7 +51,7 @@ fi
 x_keys shift+Tab Home Down Down Down shift+Down
 x_open_menu
 x_keys Up Right
-x_wait_until "the order submenu" menus_shown 2
+x_wait_until "the order submenu" x_menus_shown "$XS_MAIN" 2
 before=$(x_capture root)
 x_keys Down
 x_wait_repainted root "$before"

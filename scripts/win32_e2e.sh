@@ -73,12 +73,6 @@ other_window() {
   return 1
 }
 
-# Exactly $1 menus of the program are shown (a submenu is one more): its
-# shown windows besides the main window, while no message box is open.
-menus_shown() {
-  [ "$(xdotool search --onlyvisible --class quillon 2>/dev/null | grep -cvx "$main")" = "$1" ]
-}
-
 holder_ended() {
   ! kill -0 "$holder"
 }
@@ -197,11 +191,11 @@ wait_until "the main window to take the focus" is_active "$main"
 # the list's menu Up wraps to the last item, "並べ替え", Right opens it and
 # Up wraps to its last item, "下へ移動". Alt+Down moves the row once more.
 keys Home shift+F10
-wait_until "the list's context menu" menus_shown 1
+wait_until "the list's context menu" x_menus_shown "$main" 1
 keys Up Right
-wait_until "the order submenu" menus_shown 2
+wait_until "the order submenu" x_menus_shown "$main" 2
 keys Up Return
-wait_until "the menu to close" menus_shown 0
+wait_until "the menu to close" x_menus_shown "$main" 0
 keys alt+Down
 # Tab reaches the name field (template order).
 keys Tab
