@@ -18,9 +18,11 @@
 #include "shell/qt_clipboard.h"
 #include "window/desktop.h"
 #include "window/key_map.h"
+#include "window/row_menu.h"
 #include "window/window_port.h"
 
 class QLineEdit;
+class QMenu;
 
 namespace quillon {
 
@@ -29,9 +31,11 @@ class FileListModel;
 
 class QuillonWindow : public QWidget, public WindowPort, private KeyCommandTarget {
  public:
-  // `opener` starts the desktop's default application; it must outlive the
-  // window.
-  explicit QuillonWindow(Opener& opener, QWidget* parent = nullptr);
+  // `opener` starts the desktop's default application; `dates` reads the
+  // files' dates for the orders by date (without it those are greyed). Both
+  // must outlive the window.
+  explicit QuillonWindow(Opener& opener, FileDateReader* dates = nullptr,
+                         QWidget* parent = nullptr);
   ~QuillonWindow() override;
 
   CQuillonDlg& Dialog() { return *m_dlg; }
@@ -75,6 +79,8 @@ class QuillonWindow : public QWidget, public WindowPort, private KeyCommandTarge
   void SetAcceptDrops(bool accept) override;
 
   void SelectAllRows() override;
+  // Adds the model's entries to `menu`, a submenu as a menu of its own.
+  void AddRowMenuEntries(QMenu& menu, const std::vector<RowMenuEntry>& entries);
   void CreateControls();
   QWidget* CreateControl(const templates::DialogItem& item);
   void ConnectHandlers();

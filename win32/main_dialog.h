@@ -33,7 +33,9 @@ class FileListDropTarget;
 
 class MainDialog final : public WindowPort, private BusyView, private KeyCommandTarget {
  public:
-  explicit MainDialog(HINSTANCE instance);
+  // `dates` reads the files' dates for the orders by date (without it those
+  // are greyed); it must outlive the window.
+  explicit MainDialog(HINSTANCE instance, FileDateReader* dates = nullptr);
   ~MainDialog() override;
   MainDialog(const MainDialog&) = delete;
   MainDialog& operator=(const MainDialog&) = delete;
@@ -117,6 +119,8 @@ class MainDialog final : public WindowPort, private BusyView, private KeyCommand
   RECT m_initialWindowRect{};
   std::vector<std::u16string> m_argumentPaths;
   bool m_acceptDrops = false;
+  // A key pressed with Alt was taken as a command; Alt's release is dropped.
+  bool m_altKeyTaken = false;
 };
 
 }  // namespace quillon

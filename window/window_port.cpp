@@ -67,6 +67,10 @@ std::vector<int> WindowPort::SelectedRows() {
   return rows;
 }
 
+void WindowPort::SelectRows(const std::vector<int>& rows) {
+  if (m_rowsView != nullptr) m_rowsView->Select(m_rows.SpansOf(rows));
+}
+
 bool WindowPort::SetClipboardText(std::u16string_view text) {
   return m_clipboard.SetText(text);
 }

@@ -46,6 +46,10 @@ class RowsView {
   virtual void ScrollTo(int row) = 0;
   // The selected rows, in any order.
   virtual std::vector<int> Selection() const = 0;
+  // Selects exactly the rows of `runs` (ascending, existing rows only, as
+  // RowTable::SpansOf gives them), puts the current row on the first and
+  // scrolls to it; with no runs nothing stays selected.
+  virtual void Select(const std::vector<RowSpan>& runs) = 0;
 };
 
 // What the window shows of long work (BusyPolicy decides when).
@@ -84,6 +88,7 @@ class WindowPort : public DialogPort {
   void SetColumnNames(int column, NamePool texts) final;
   void ClearColumn(int column) final;
   std::vector<int> SelectedRows() final;
+  void SelectRows(const std::vector<int>& rows) final;
 
   // DesktopPort: the clipboard and the opener.
   bool SetClipboardText(std::u16string_view text) final;
