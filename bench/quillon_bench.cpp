@@ -37,8 +37,8 @@
 #include "core/row_order.h"
 #include "dialog/quillon_dlg.h"
 #include "platform/posix/posix_file_dates.h"
-#include "shell/posix_file_system.h"
-#include "shell/posix_journal_store.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_journal_store.h"
 #include "tests/exif_samples.h"
 #include "tests/mount_fixtures.h"
 
@@ -56,7 +56,6 @@ class NullDialog : public DialogPort {
     rows = names.size();
   }
   void DeleteAllRows() override {}
-  void DeleteRow(int) override {}
   void DeleteRows(const std::vector<int>&) override {}
   void EnsureRowVisible(int) override {}
   void SetCellText(int, int, std::u16string_view) override {}

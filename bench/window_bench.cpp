@@ -15,8 +15,8 @@
 
 #include "bench/bench_support.h"
 #include "dialog/dialog_port.h"
-#include "intake/drop_target_qt.h"
 #include "resources/strings.h"
+#include "shell/drop_target.h"
 #include "shell/file_list_model.h"
 #include "shell/posix_opener.h"
 #include "shell/quillon_app.h"

@@ -56,6 +56,7 @@ set(QUILLON_DIALOG_SOURCES
   rename_engine.cpp
   reset.cpp
   row_commands.cpp
+  row_order.cpp
   undo.cpp
   validation.cpp)
 
@@ -100,6 +101,7 @@ set(QUILLON_LOGIC_TESTS
   plan_check_test.cpp
   power_loss_test.cpp
   rename_engine_test.cpp
+  row_order_test.cpp
   support/memory_file_system_test.cpp
   undo_test.cpp
   uri_list_test.cpp

@@ -41,6 +41,31 @@ bool HoldsTmp(std::u16string_view name) {
   return false;
 }
 
+// The base a temporary name starts from: a long one cut, without halving a
+// character.
+std::u16string CutLongBase(std::u16string base) {
+  if (base.size() >= kLongBase) {
+    base.resize(base.size() - kTemporaryCut);
+    if (!base.empty() && IsHighSurrogate(base.back())) base.pop_back();
+  }
+  return base;
+}
+
+// `*base` followed by `suffix`, with the base shortened (for this candidate
+// and the next) until the name fits the directory's limit, which may be
+// smaller than usual or count bytes of the encoded name (three per Japanese
+// character). Empty when even the suffix alone does not fit.
+std::u16string FittingCandidate(const NameLimit& limit, std::u16string* base,
+                                const std::u16string& suffix) {
+  std::u16string candidate = *base + suffix;
+  while (!NameFits(limit, candidate)) {
+    if (base->empty()) return {};
+    DropLastCharacter(*base);
+    candidate = *base + suffix;
+  }
+  return candidate;
+}
+
 std::u16string Decimal(int value) {
   const std::string digits = std::to_string(value);
   return std::u16string(digits.begin(), digits.end());
@@ -93,33 +118,14 @@ std::u16string RenameRun::ChooseTemporaryName(std::u16string_view name,
                                               const std::unordered_set<std::u16string>& chosen,
                                               bool lookUp) {
   SplitName parts = SplitExtension(name);
-  std::u16string& base = parts.base;
-  if (base.size() >= kLongBase) {
-    base.resize(base.size() - kTemporaryCut);
-    if (!base.empty() && IsHighSurrogate(base.back())) base.pop_back();
-  }
-  // The directory's own limit may be smaller, or count bytes of the encoded
-  // name (three per Japanese character): shorten until the name fits.
-  const NameLimit limit = *m_nameLimit;
-  auto fits = [&limit](const std::u16string& candidate) { return NameFits(limit, candidate); };
+  std::u16string base = CutLongBase(std::move(parts.base));
   for (int n = 0; n < kTemporaryCandidates; ++n) {
-    const std::u16string suffix = u"_tmp" + Decimal(n) + parts.extension;
-    std::u16string candidate = base + suffix;
-    while (!fits(candidate)) {
-      if (base.empty()) return {};
-      DropLastCharacter(base);
-      candidate = base + suffix;
-    }
-    if (!EncodeName(candidate)) return {};
+    const std::u16string candidate =
+        FittingCandidate(*m_nameLimit, &base, u"_tmp" + Decimal(n) + parts.extension);
+    if (candidate.empty() || !EncodeName(candidate)) return {};
     if (chosen.count(candidate) != 0) continue;
     if (!lookUp) return candidate;
-    if (m_temporaryLike) {
-      // Compared without case: a name another entry bears in another case
-      // may be taken on this file system, and costs only the next number.
-      if (m_temporaryLike->count(UpperCaseUnits(candidate)) == 0) return candidate;
-      continue;
-    }
-    switch (m_directory.LookUpName(candidate)) {
+    switch (TemporaryNameState(candidate)) {
       case NameState::kFree:
         return candidate;
       case NameState::kTaken:
@@ -132,6 +138,14 @@ std::u16string RenameRun::ChooseTemporaryName(std::u16string_view name,
     }
   }
   return {};
+}
+
+NameState RenameRun::TemporaryNameState(const std::u16string& candidate) {
+  if (!m_temporaryLike) return m_directory.LookUpName(candidate);
+  // Compared without case: a name another entry bears in another case may
+  // be taken on this file system, and costs only the next number.
+  return m_temporaryLike->count(UpperCaseUnits(candidate)) == 0 ? NameState::kFree
+                                                                : NameState::kTaken;
 }
 
 }  // namespace quillon

@@ -178,50 +178,58 @@ void RenameRun::RenameViaTemporary() {
   std::vector<TMPRENAMEITEM> parked;
   for (const Row row : m_rows) {
     m_done[row] = true;
-    const std::u16string_view oldName = m_sources[row];
     // Parking an earlier row of a cycle may have freed this one's name (a
     // case-only change among twins waits only for the other bearer).
     const std::int32_t ownHold = OldId(row) == NewId(row) ? 1 : 0;
+    bool leftOldName = false;
     if (held[NewId(row)] == ownHold) {
-      if (MoveWithRetry(oldName, m_targets[row])) {
-        Succeed(row);
-        --held[OldId(row)];
-      } else if (!FailAfterMove(row, oldName)) {
-        --held[OldId(row)];
-      }
-      continue;
+      leftOldName = MoveToFreedName(row);
+    } else {
+      // Only a row the plan parks has a temporary name on record; one whose
+      // name stays held because an earlier file failed keeps its own.
+      while (planned != plan.end() && planned->row < row) ++planned;
+      const bool hasName = planned != plan.end() && planned->row == row && !planned->name.empty();
+      leftOldName = ParkRow(row, hasName ? &planned->name : nullptr, &chosen, &parked);
     }
-    // Only a row the plan parks has a temporary name on record; one whose
-    // name stays held because an earlier file failed keeps its own.
-    while (planned != plan.end() && planned->row < row) ++planned;
-    const bool hasName = planned != plan.end() && planned->row == row && !planned->name.empty();
-    if (hasName && MoveWithRetry(oldName, planned->name)) {
-      parked.push_back({row, std::move(planned->name), std::u16string(m_targets[row])});
-      --held[OldId(row)];
-      continue;
-    }
-    if (hasName && m_stranded.empty() && m_leftBehind.empty() &&
-        m_directory.LookUpName(planned->name) == NameState::kTaken) {
-      // Another entry bears the planned name (a file of the user's, or one
-      // made since): another name, on record before it is taken.
-      chosen.insert(planned->name);
-      if (std::u16string name = ParkElsewhere(row, &chosen); !name.empty()) {
-        parked.push_back({row, std::move(name), std::u16string(m_targets[row])});
-        --held[OldId(row)];
-        continue;
-      }
-    }
-    if (!m_stranded.empty()) {
-      // Half way and stuck: the file is parked all the same, under that name.
-      parked.push_back({row, std::move(m_stranded), std::u16string(m_targets[row])});
-      m_stranded.clear();
-      --held[OldId(row)];
-      continue;
-    }
-    FailAfterMove(row, oldName);
+    if (leftOldName) --held[OldId(row)];
   }
   m_rows.clear();
   Unpark(parked);
+}
+
+bool RenameRun::MoveToFreedName(Row row) {
+  if (MoveWithRetry(m_sources[row], m_targets[row])) {
+    Succeed(row);
+    return true;
+  }
+  return !FailAfterMove(row, m_sources[row]);
+}
+
+bool RenameRun::ParkRow(Row row, std::u16string* plannedName,
+                        std::unordered_set<std::u16string>* chosen,
+                        std::vector<TMPRENAMEITEM>* parked) {
+  const std::u16string_view oldName = m_sources[row];
+  std::u16string parkedAt;
+  if (plannedName != nullptr && MoveWithRetry(oldName, *plannedName)) {
+    parkedAt = std::move(*plannedName);
+  } else if (plannedName != nullptr && m_stranded.empty() && m_leftBehind.empty() &&
+             m_directory.LookUpName(*plannedName) == NameState::kTaken) {
+    // Another entry bears the planned name (a file of the user's, or one
+    // made since): another name, on record before it is taken.
+    chosen->insert(*plannedName);
+    parkedAt = ParkElsewhere(row, chosen);
+  }
+  if (parkedAt.empty() && !m_stranded.empty()) {
+    // Half way and stuck: the file is parked all the same, under that name.
+    parkedAt = std::move(m_stranded);
+    m_stranded.clear();
+  }
+  if (parkedAt.empty()) {
+    FailAfterMove(row, oldName);
+    return false;
+  }
+  parked->push_back({row, std::move(parkedAt), std::u16string(m_targets[row])});
+  return true;
 }
 
 void RenameRun::Unpark(const std::vector<TMPRENAMEITEM>& parked) {

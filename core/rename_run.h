@@ -93,6 +93,15 @@ class RenameRun {
   // The rows left: a direct move where parking an earlier one freed the
   // name, otherwise parked under a temporary name and moved at the end.
   void RenameViaTemporary();
+  // A row left whose new name is free now: moved there. True when its file
+  // no longer bears its old name.
+  bool MoveToFreedName(Row row);
+  // A row left whose new name is still held: its file goes under its
+  // planned temporary name (null where it has none), or another free one
+  // where that was taken meanwhile, and joins `parked`. True when its file
+  // no longer bears its old name; otherwise the row failed.
+  bool ParkRow(Row row, std::u16string* plannedName, std::unordered_set<std::u16string>* chosen,
+               std::vector<TMPRENAMEITEM>* parked);
   // Which of the rows left will be parked, as RenameViaTemporary goes, if
   // every move succeeds; each with the first temporary name that fits, is
   // free and is not in `chosen` (which gains it), or none where none can be
@@ -128,6 +137,9 @@ class RenameRun {
   // `chosen`, and with `lookUp` also free; empty when none can be found.
   std::u16string ChooseTemporaryName(std::u16string_view name,
                                      const std::unordered_set<std::u16string>& chosen, bool lookUp);
+  // Whether a temporary name is free: from the names read by
+  // ReadTemporaryLikeNames where there are any, else by a lookup.
+  NameState TemporaryNameState(const std::u16string& candidate);
   // The row's file now bears its new name.
   void Succeed(Row row);
   void Fail(Row row, std::u16string_view message);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <numeric>
 #include <optional>
+#include <unordered_map>
 
 namespace quillon {
 namespace {
@@ -55,6 +56,25 @@ std::vector<std::size_t> MoveRows(std::size_t rows, std::vector<int>* selected, 
   selected->clear();
   for (std::size_t row = 0; row < rows; ++row)
     if (chosen[row]) selected->push_back(static_cast<int>(row));
+  return permutation;
+}
+
+std::vector<std::size_t> KeepHandOrder(const std::vector<std::u16string_view>& before,
+                                       const std::vector<std::u16string_view>& merged) {
+  std::unordered_map<std::u16string_view, std::size_t> rowOf;
+  rowOf.reserve(merged.size());
+  for (std::size_t row = 0; row < merged.size(); ++row) rowOf.emplace(merged[row], row);
+  std::vector<char> placed(merged.size(), 0);
+  std::vector<std::size_t> permutation;
+  permutation.reserve(merged.size());
+  for (const std::u16string_view name : before) {
+    const auto found = rowOf.find(name);
+    if (found == rowOf.end() || placed[found->second]) continue;
+    placed[found->second] = 1;
+    permutation.push_back(found->second);
+  }
+  for (std::size_t row = 0; row < merged.size(); ++row)
+    if (!placed[row]) permutation.push_back(row);
   return permutation;
 }
 

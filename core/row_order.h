@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 #include <vector>
 
 #include "core/file_dates.h"
@@ -26,5 +27,12 @@ std::vector<std::size_t> OrderByDates(const std::vector<FileDates>& dates, RowOr
 // at the edge, or behind one that is, stays. Returns the permutation, and
 // replaces `selected` by the rows where the selected ones are now.
 std::vector<std::size_t> MoveRows(std::size_t rows, std::vector<int>* selected, int delta);
+
+// The permutation that keeps rows ordered by hand once a drop has merged
+// its files into them in natural order: the rows listed before stay in
+// their order, the files new to the list follow in natural order. A name
+// listed before but gone from `merged` is dropped.
+std::vector<std::size_t> KeepHandOrder(const std::vector<std::u16string_view>& before,
+                                       const std::vector<std::u16string_view>& merged);
 
 }  // namespace quillon

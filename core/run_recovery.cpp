@@ -282,55 +282,90 @@ LocatedRun NamesAt(const JournalContents& journal, const std::vector<Step>& step
   return located;
 }
 
-}  // namespace
+// The moves the run made, found again by running the engine over the
+// journal's plan, and the stretch of them its records bound: no parked file
+// moved on before that was on record, and none was parked before the names
+// were.
+struct Replay {
+  std::vector<Step> steps;
+  std::size_t first = 0;
+  std::size_t last = 0;
+};
 
-LocatedRun LocateRun(const JournalContents& journal, DirectoryHandle& directory) {
-  LocatedRun unclear;
-  if (!journal.rowsComplete) return unclear;
-
+// Nullopt when the records are not this plan's.
+std::optional<Replay> ReplayRun(const JournalContents& journal) {
   std::vector<std::u16string_view> sources(journal.sources.begin(), journal.sources.end());
   std::vector<std::u16string_view> targets(journal.targets.begin(), journal.targets.end());
-  ReplayDirectory replay(journal);
-  ReplayLog log(journal, replay.steps);
+  ReplayDirectory directory(journal);
+  ReplayLog log(journal, directory.steps);
   SilentObserver observer;
-  RenameRun(replay, journal.directory, observer, sources, targets, &log).Run(nullptr);
-  if (log.diverged || !log.UsedEveryRecord()) return unclear;
+  RenameRun(directory, journal.directory, observer, sources, targets, &log).Run(nullptr);
+  if (log.diverged || !log.UsedEveryRecord()) return std::nullopt;
 
+  Replay replay;
+  replay.last = directory.steps.size();
+  if (log.unparkingAt && journal.unparking) replay.first = *log.unparkingAt;
+  if (log.unparkingAt && !journal.unparking) replay.last = *log.unparkingAt;
+  if (log.unrecordedParkingAt) replay.last = std::min(replay.last, *log.unrecordedParkingAt);
+  replay.steps = std::move(directory.steps);
+  return replay;
+}
+
+// What the directory shows: the names present, and the intermediate name of
+// the run's own that none of its moves reported, if there is one.
+struct Shown {
   std::unordered_set<std::u16string> present;
+  std::optional<std::u16string> middle;
+};
+
+// Nullopt when the directory cannot be listed or shows more than one such
+// intermediate name.
+std::optional<Shown> ReadDirectory(DirectoryHandle& directory, const JournalContents& journal,
+                                   const std::vector<Step>& steps) {
   const std::u16string prefix = IntermediatePrefix(journal.runId);
-  std::vector<std::u16string> middles;
   std::unordered_set<std::u16string> known;
-  for (const Step& step : replay.steps) known.insert(step.to);
+  for (const Step& step : steps) known.insert(step.to);
+  Shown shown;
+  std::vector<std::u16string> middles;
   const bool listed = directory.ListEach([&](std::u16string_view name) {
     if (StartsWith(name, prefix) && known.count(std::u16string(name)) == 0)
       middles.emplace_back(name);
     else
-      present.emplace(name);
+      shown.present.emplace(name);
   });
   // One move at a time: a run leaves at most one intermediate name of its
   // own that it has not reported.
-  if (!listed || middles.size() > 1) return unclear;
-  const std::optional<std::u16string> middle =
-      middles.empty() ? std::nullopt : std::optional(middles[0]);
+  if (!listed || middles.size() > 1) return std::nullopt;
+  if (!middles.empty()) shown.middle = std::move(middles[0]);
+  return shown;
+}
 
-  // No parked file moved on before that was on record, and none was parked
-  // before the names were.
-  std::size_t first = 0;
-  std::size_t last = replay.steps.size();
-  if (log.unparkingAt && journal.unparking) first = *log.unparkingAt;
-  if (log.unparkingAt && !journal.unparking) last = *log.unparkingAt;
-  if (log.unrecordedParkingAt) last = std::min(last, *log.unrecordedParkingAt);
-
-  MomentSearch search(journal.sources, replay.steps, present);
+// Where every file is, from the moments within the records' bounds that the
+// directory agrees with; unclear when none does, or two that place the
+// files differently.
+LocatedRun PlaceFiles(const JournalContents& journal, const Replay& replay, const Shown& shown,
+                      DirectoryHandle& directory) {
+  MomentSearch search(journal.sources, replay.steps, shown.present);
   std::vector<LocatedRun> candidates;
-  for (const Moment& moment : search.Find(first, last)) {
-    LocatedRun located = NamesAt(journal, replay.steps, moment, present, middle, directory);
+  for (const Moment& moment : search.Find(replay.first, replay.last)) {
+    LocatedRun located =
+        NamesAt(journal, replay.steps, moment, shown.present, shown.middle, directory);
     if (located.clear) candidates.push_back(std::move(located));
   }
-  // Two moments that put the files in different places cannot be told apart.
   for (std::size_t i = 1; i < candidates.size(); ++i)
-    if (candidates[i].namesNow != candidates[0].namesNow) return unclear;
-  return candidates.empty() ? unclear : std::move(candidates[0]);
+    if (candidates[i].namesNow != candidates[0].namesNow) return {};
+  return candidates.empty() ? LocatedRun() : std::move(candidates[0]);
+}
+
+}  // namespace
+
+LocatedRun LocateRun(const JournalContents& journal, DirectoryHandle& directory) {
+  if (!journal.rowsComplete) return {};
+  const std::optional<Replay> replay = ReplayRun(journal);
+  if (!replay) return {};
+  const std::optional<Shown> shown = ReadDirectory(directory, journal, replay->steps);
+  if (!shown) return {};
+  return PlaceFiles(journal, *replay, *shown, directory);
 }
 
 bool SameDirectoryAfterRestart(const std::optional<DirectoryIdentity>& then,

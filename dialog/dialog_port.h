@@ -1,5 +1,6 @@
-// The dialog port: everything the user sees or answers. The Qt window
-// implements it; tests script it.
+// The dialog port: everything the user sees or answers, split by role so
+// that a part that needs one role takes only that. The windows implement
+// the whole DialogPort; tests script it.
 #pragma once
 
 #include <cstddef>
@@ -18,24 +19,10 @@ inline constexpr int kOldNameColumn = 0;
 inline constexpr int kNewNameColumn = 1;
 inline constexpr int kResultColumn = 2;
 
-class DialogPort;
-
-// Reports long work through a dialog port for as long as it lives.
-class ProgressScope {
+// Messages and questions: modal boxes the user closes or answers.
+class MessagesPort {
  public:
-  ProgressScope(DialogPort& dialog, std::size_t total);
-  ~ProgressScope();
-  ProgressScope(const ProgressScope&) = delete;
-  ProgressScope& operator=(const ProgressScope&) = delete;
-  void Set(std::size_t done);
-
- private:
-  DialogPort& m_dialog;
-};
-
-class DialogPort {
- public:
-  virtual ~DialogPort() = default;
+  virtual ~MessagesPort() = default;
 
   // Modal message box: caption "クイロン", warning icon, OK button; returns
   // when the user has closed it.
@@ -53,8 +40,13 @@ class DialogPort {
   // The modal retry dialog showing the message; returns when it is closed,
   // by its button or by the window's close command alike.
   virtual void ShowRetryDialog(std::u16string_view message) = 0;
+};
 
-  virtual void SetDirectoryText(std::u16string_view text) = 0;
+// The rows view: the file list's rows, three text columns each, and the
+// user's selection.
+class RowsPort {
+ public:
+  virtual ~RowsPort() = default;
 
   // Replaces every row: row j shows names[j] in the old-name column with the
   // icon of the file directory/names[j]; the other columns are empty. The
@@ -62,7 +54,6 @@ class DialogPort {
   // window instead of being copied.
   virtual void SetRows(std::u16string_view directory, std::vector<std::u16string> names) = 0;
   virtual void DeleteAllRows() = 0;
-  virtual void DeleteRow(int row) = 0;
   // Deletes these rows (ascending, each once) in one pass; the other rows
   // keep their order.
   virtual void DeleteRows(const std::vector<int>& rows) = 0;
@@ -83,20 +74,41 @@ class DialogPort {
   virtual void ClearColumn(int column) = 0;
   // The selected rows, ascending.
   virtual std::vector<int> SelectedRows() = 0;
+  // Selects exactly these rows (ascending), as after rows moved by hand.
+  virtual void SelectRows(const std::vector<int>& rows) { (void)rows; }
+};
 
+// The controls: the two text fields, what is enabled, and whether the list
+// takes drops.
+class ControlsPort {
+ public:
+  virtual ~ControlsPort() = default;
+
+  virtual void SetDirectoryText(std::u16string_view text) = 0;
   virtual std::u16string NameFieldText() = 0;
   virtual void SetControlEnabled(ControlId id, bool enabled) = 0;
   virtual void SetAcceptDrops(bool accept) = 0;
+};
+
+// The clipboard, as text, and the desktop's opener.
+class DesktopPort {
+ public:
+  virtual ~DesktopPort() = default;
 
   // False when the clipboard did not take the text.
   virtual bool SetClipboardText(std::u16string_view text) = 0;
   // nullopt when the clipboard holds no text.
   virtual std::optional<std::u16string> ClipboardText() = 0;
   virtual bool HasClipboardText() = 0;
-
   // Opens a file path or an address with the desktop's default application;
   // the outcome is not reported.
   virtual void OpenWithDefaultApplication(std::u16string_view pathOrAddress) = 0;
+};
+
+// The progress of long work.
+class ProgressPort {
+ public:
+  virtual ~ProgressPort() = default;
 
   // Long work on `total` files starts: from now until the matching
   // EndProgress the window takes no input (no click, key or drop) but keeps
@@ -108,18 +120,26 @@ class DialogPort {
   virtual void EndProgress() {}
 };
 
-}  // namespace quillon
+// Every role at once: what the dialog's logic shows and asks through.
+class DialogPort : public MessagesPort,
+                   public RowsPort,
+                   public ControlsPort,
+                   public DesktopPort,
+                   public ProgressPort {};
 
-namespace quillon {
+// Reports long work through a progress port for as long as it lives.
+class ProgressScope {
+ public:
+  ProgressScope(ProgressPort& progress, std::size_t total) : m_progress(progress) {
+    m_progress.BeginProgress(total);
+  }
+  ~ProgressScope() { m_progress.EndProgress(); }
+  ProgressScope(const ProgressScope&) = delete;
+  ProgressScope& operator=(const ProgressScope&) = delete;
+  void Set(std::size_t done) { m_progress.SetProgress(done); }
 
-inline ProgressScope::ProgressScope(DialogPort& dialog, std::size_t total) : m_dialog(dialog) {
-  m_dialog.BeginProgress(total);
-}
-inline ProgressScope::~ProgressScope() {
-  m_dialog.EndProgress();
-}
-inline void ProgressScope::Set(std::size_t done) {
-  m_dialog.SetProgress(done);
-}
+ private:
+  ProgressPort& m_progress;
+};
 
 }  // namespace quillon

@@ -2,6 +2,7 @@
 #include "intake/drop_intake.h"
 
 #include "dialog/quillon_dlg.h"
+#include "intake/natural_order.h"
 #include "resources/strings.h"
 
 namespace quillon {
@@ -26,8 +27,14 @@ void CQuillonDlg::OnFilesDropped(std::vector<std::u16string>&& dropped) {
   m_rows.SetDirectory(std::move(drop.directory));
   m_dialog.SetDirectoryText(m_rows.Directory());
   m_rows.SetNewNames({});
+  m_namesFrom = NamesFrom::kNone;
   m_invalid = false;
-  if (MergeEntries(std::move(drop.files))) {
+  const std::vector<std::u16string> before =
+      m_rowOrder == RowOrder::kByName ? std::vector<std::u16string>() : m_rows.OldNames();
+  const bool changed = MergeEntries(std::move(drop.files));
+  // The files join in natural order; the list keeps its own.
+  KeepRowOrder(before, changed);
+  if (changed) {
     RebuildRows();
   } else {
     // Every file was listed already, under the name shown: the rows stay,
@@ -39,6 +46,8 @@ void CQuillonDlg::OnFilesDropped(std::vector<std::u16string>&& dropped) {
 }
 
 bool CQuillonDlg::MergeEntries(std::vector<std::shared_ptr<CFileNameX>> entries) {
+  // The merge walks both lists in natural order.
+  if (m_rowOrder != RowOrder::kByName) m_rows.Reorder(NaturalOrder(m_rows.Files()));
   MergedRows merged =
       MergeDroppedFiles(m_fileSystem, m_rows.Directory(), m_rows.Files(), std::move(entries));
   // The rows keep their new names when they stay the same files.

@@ -15,6 +15,7 @@ void CQuillonDlg::GenerateNames() {
     return;
   }
   m_rows.SetNewNames(std::move(*names));
+  m_namesFrom = NamesFrom::kGenerated;
   // One call for the whole column: a list of 100 000 rows is redrawn once.
   m_dialog.SetColumnNames(kNewNameColumn, m_rows.Targets());
   ValidateNewNames();

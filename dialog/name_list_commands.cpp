@@ -48,6 +48,7 @@ void CQuillonDlg::PasteNewNames() {
   }
   if (pasted.names.empty()) return;
   m_rows.SetNewNames(std::move(pasted.names));
+  m_namesFrom = NamesFrom::kPasted;
   m_dialog.SetColumnNames(kNewNameColumn, m_rows.Targets());
   ValidateNewNames();
   UpdateControls();

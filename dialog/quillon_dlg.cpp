@@ -2,8 +2,9 @@
 
 namespace quillon {
 
-CQuillonDlg::CQuillonDlg(FileSystem& fileSystem, DialogPort& dialog, JournalStore* journals)
-    : m_fileSystem(fileSystem), m_dialog(dialog), m_journals(journals) {}
+CQuillonDlg::CQuillonDlg(FileSystem& fileSystem, DialogPort& dialog, JournalStore* journals,
+                         FileDateReader* dates)
+    : m_fileSystem(fileSystem), m_dialog(dialog), m_journals(journals), m_dates(dates) {}
 
 bool CQuillonDlg::CanGenerateNames() {
   return !m_executed && !m_rows.Empty() && !m_dialog.NameFieldText().empty();
@@ -25,6 +26,7 @@ void CQuillonDlg::ListRows(FileRows rows, std::optional<ExecutedRun> executed) {
   m_invalid = false;
   m_executed = executed.has_value();
   m_executedRun = executed ? std::move(*executed) : ExecutedRun{};
+  m_namesFrom = m_rows.NewNames().empty() ? NamesFrom::kNone : NamesFrom::kPasted;
   m_dialog.SetDirectoryText(m_rows.Directory());
   RebuildRows();
   if (!m_rows.NewNames().empty()) m_dialog.SetColumnNames(kNewNameColumn, m_rows.Targets());

@@ -10,11 +10,13 @@
 #include <string_view>
 #include <vector>
 
+#include "core/file_dates.h"
 #include "core/file_rows.h"
 #include "core/file_system.h"
 #include "core/journal_store.h"
 #include "core/plan_check.h"
 #include "core/records.h"
+#include "core/row_order.h"
 #include "core/run_journal.h"
 #include "core/run_recovery.h"
 #include "dialog/dialog_port.h"
@@ -26,9 +28,11 @@ enum class FocusArea { kNameField, kFileList, kOther };
 
 class CQuillonDlg {
  public:
-  // Both ports and the journal store must outlive the dialog. Without a
-  // store runs keep no journal.
-  CQuillonDlg(FileSystem& fileSystem, DialogPort& dialog, JournalStore* journals = nullptr);
+  // Both ports, the journal store and the date reader must outlive the
+  // dialog. Without a store runs keep no journal; without a date reader the
+  // rows cannot be ordered by their dates.
+  CQuillonDlg(FileSystem& fileSystem, DialogPort& dialog, JournalStore* journals = nullptr,
+              FileDateReader* dates = nullptr);
 
   // --- Control state -------------------------------------------------------
   // Derives every control's enabled state and the list's drop acceptance
@@ -87,6 +91,16 @@ class CQuillonDlg {
   // A command chosen from the list's menu; does nothing when it is not
   // enabled at that moment.
   void OnMenuCommand(MenuCommand command);
+  // Whether a menu item shows a check mark: the item of the rows' order.
+  bool IsMenuCommandChecked(MenuCommand command) const;
+  // Puts the rows in `order` (by name, date taken or time modified): the
+  // records move with their files, generated names are generated again in
+  // the new order, pasted ones are emptied, and the names are judged again.
+  void OnRowOrder(RowOrder order);
+  // Moves the selected rows one place up (-1) or down (+1); the rows are
+  // then ordered by hand.
+  void MoveSelectedRows(int delta);
+  RowOrder CurrentRowOrder() const { return m_rowOrder; }
   // Enter: generates in the name field, opens in the list, nothing elsewhere.
   void OnOK(FocusArea focus);
 
@@ -131,6 +145,11 @@ class CQuillonDlg {
   bool m_invalid = false;
   // The last execution, kept for undo while m_executed.
   ExecutedRun m_executedRun;
+  RowOrder m_rowOrder = RowOrder::kByName;
+  // Where the new names came from: after a change of order generated names
+  // are generated again, pasted ones no longer belong to their rows.
+  enum class NamesFrom { kNone, kGenerated, kPasted };
+  NamesFrom m_namesFrom = NamesFrom::kNone;
 
   // Takes the execution back when the directory still fits it: whether
   // every file went back, or nullopt when it no longer fits.
@@ -140,6 +159,20 @@ class CQuillonDlg {
   bool IsExecutedDirectory();
 
   void RebuildRows();
+  // The rules and the dispatch of the order submenu's items; the second
+  // answers false for any other command.
+  bool IsOrderCommandEnabled(MenuCommand command, bool rowsSelected) const;
+  bool RunOrderCommand(MenuCommand command);
+  // The permutation that puts the rows in `order`; reads the files' dates
+  // for the orders by date.
+  std::vector<std::size_t> PermutationFor(RowOrder order);
+  // After a drop merged its files in natural order: the rows in m_rowOrder
+  // again, given the rows' names before the drop and whether the drop
+  // changed the files listed.
+  void KeepRowOrder(const std::vector<std::u16string>& before, bool changed);
+  // Shows the rows reordered by `permutation` with their names as a change
+  // of order leaves them.
+  void ShowReordered(const std::vector<std::size_t>& permutation);
   // Marks `rows` (ascending) with the verdict, shows the message and holds
   // the names back from execution; false.
   bool RejectNewNames(const std::vector<int>& rows, std::u16string_view verdict,
@@ -180,6 +213,7 @@ class CQuillonDlg {
   FileSystem& m_fileSystem;
   DialogPort& m_dialog;
   JournalStore* m_journals;
+  FileDateReader* m_dates;
   bool m_runNotStarted = false;
 };
 

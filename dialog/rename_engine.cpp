@@ -7,17 +7,21 @@ namespace quillon {
 namespace {
 
 // The run's outcomes go into the result column.
+// The engine sees three roles of the dialog and nothing else.
 class DialogRunObserver : public RunObserver {
  public:
-  explicit DialogRunObserver(DialogPort& dialog) : m_dialog(dialog) {}
+  DialogRunObserver(RowsPort& rows, ProgressPort& progress, MessagesPort& messages)
+      : m_rows(rows), m_progress(progress), m_messages(messages) {}
   void RowFinished(std::int32_t row, std::u16string_view result) override {
-    m_dialog.SetCellText(row, kResultColumn, result);
+    m_rows.SetCellText(row, kResultColumn, result);
   }
-  void Progress(std::size_t done) override { m_dialog.SetProgress(done); }
-  void FileInUse(std::u16string_view message) override { m_dialog.ShowRetryDialog(message); }
+  void Progress(std::size_t done) override { m_progress.SetProgress(done); }
+  void FileInUse(std::u16string_view message) override { m_messages.ShowRetryDialog(message); }
 
  private:
-  DialogPort& m_dialog;
+  RowsPort& m_rows;
+  ProgressPort& m_progress;
+  MessagesPort& m_messages;
 };
 
 }  // namespace
@@ -64,7 +68,7 @@ bool CQuillonDlg::RunRenames(std::span<const std::u16string_view> sources,
     return false;
   }
   if (journal) directory->SetIntermediatePrefix(IntermediatePrefix(journal->RunId()));
-  DialogRunObserver observer(m_dialog);
+  DialogRunObserver observer(m_dialog, m_dialog, m_dialog);
   RenameRun run(*directory, m_rows.Directory(), observer, sources, targets, journal.get());
   const bool succeeded = run.Run(currentNames);
   // The outcome is told only once a power cut cannot take it back; should

@@ -26,8 +26,9 @@ bool CQuillonDlg::IsMenuCommandEnabled(MenuCommand command, bool clipboardHasTex
       return rows && !m_executed && rowsSelected;
     case MenuCommand::kRefresh:
       return rows && !m_executed && names;
+    default:
+      return IsOrderCommandEnabled(command, rowsSelected);
   }
-  return false;
 }
 
 void CQuillonDlg::OnMenuCommand(MenuCommand command) {
@@ -53,6 +54,9 @@ void CQuillonDlg::OnMenuCommand(MenuCommand command) {
       break;
     case MenuCommand::kRefresh:
       RefreshList();
+      break;
+    default:
+      RunOrderCommand(command);
       break;
   }
 }

@@ -1,6 +1,7 @@
 #include "intake/natural_order.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace quillon {
 namespace {
@@ -68,6 +69,19 @@ void AppendFileNameKey(const CFileNameX& x, const NameCollator& collator, std::s
     }
   }
   key.push_back(kEndTag);
+}
+
+std::vector<std::size_t> NaturalOrder(const std::vector<std::shared_ptr<CFileNameX>>& files) {
+  std::vector<std::string> keys;
+  keys.reserve(files.size());
+  for (const auto& file : files) keys.push_back(FileNameKey(*file));
+  std::vector<std::size_t> permutation(files.size());
+  std::iota(permutation.begin(), permutation.end(), std::size_t{0});
+  std::stable_sort(permutation.begin(), permutation.end(), [&](std::size_t a, std::size_t b) {
+    if (const int c = keys[a].compare(keys[b]); c != 0) return c < 0;
+    return files[a]->m_name < files[b]->m_name;
+  });
+  return permutation;
 }
 
 }  // namespace quillon

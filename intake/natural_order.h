@@ -2,7 +2,10 @@
 // collation of CompareNames.
 #pragma once
 
+#include <cstddef>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "core/collation.h"
 #include "core/records.h"
@@ -22,5 +25,9 @@ std::string FileNameKey(const CFileNameX& x,
 // The same key, appended to `key`; keys are prefix-free, so many of them can
 // share one buffer.
 void AppendFileNameKey(const CFileNameX& x, const NameCollator& collator, std::string* key);
+
+// The permutation that puts `files` in natural order, names that differ
+// only in case by their code units: file result[i] goes to row i.
+std::vector<std::size_t> NaturalOrder(const std::vector<std::shared_ptr<CFileNameX>>& files);
 
 }  // namespace quillon

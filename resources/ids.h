@@ -26,6 +26,12 @@ enum class MenuCommand : int {
   kOpen = 32788,
   kRefresh = 32790,
   kDelete = 57632,
+  // The order submenu, after the items above.
+  kOrderByName = 32800,
+  kOrderByDateTaken = 32801,
+  kOrderByTimeModified = 32802,
+  kMoveUp = 32803,
+  kMoveDown = 32804,
 };
 
 }  // namespace quillon

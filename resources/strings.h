@@ -63,6 +63,12 @@ inline constexpr char16_t kMenuCopyNewFull[] = u"新しいファイル名のリ�
 inline constexpr char16_t kMenuPaste[] = u"新しいファイル名のリストを貼り付け";
 inline constexpr char16_t kMenuDelete[] = u"選択された項目をリストから削除";
 inline constexpr char16_t kMenuRefresh[] = u"最新の情報に更新";
+inline constexpr char16_t kMenuOrder[] = u"並べ替え";
+inline constexpr char16_t kMenuOrderByName[] = u"名前順";
+inline constexpr char16_t kMenuOrderByDateTaken[] = u"撮影日時順";
+inline constexpr char16_t kMenuOrderByTimeModified[] = u"更新日時順";
+inline constexpr char16_t kMenuMoveUp[] = u"上へ移動";
+inline constexpr char16_t kMenuMoveDown[] = u"下へ移動";
 
 // Drop intake
 inline constexpr char16_t kNoDirectories[] = u"本ソフトではディレクトリのリネームはできません。";

@@ -2,10 +2,19 @@
 # Makes the README's screenshot (docs/screenshot.png) the way the end-to-end
 # test drives the program: a private Xvfb with a window manager, sample files
 # of a scratch directory as arguments, a first name typed, Enter to generate.
-# Usage: scripts/screenshot.sh [OUTPUT.png]
+# With --order, docs/screenshot-order.png instead: then two rows selected and
+# the list's menu open on its submenu "並べ替え", at "上へ移動".
+# Usage: scripts/screenshot.sh [--order] [OUTPUT.png]
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
-output=$(realpath -m "${1:-$here/docs/screenshot.png}")
+order=false
+if [ "${1:-}" = --order ]; then
+  order=true
+  shift
+fi
+default=docs/screenshot.png
+if $order; then default=docs/screenshot-order.png; fi
+output=$(realpath -m "${1:-$here/$default}")
 source "$here/scripts/deps.sh"
 ensure_packages "${QUILLON_BUILD_PACKAGES[@]}" "${QUILLON_RUN_PACKAGES[@]}" imagemagick
 cmake -S "$here" -B "$here/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -30,5 +39,26 @@ x_type "旅行_001"
 x_keys Return
 x_wait_repainted "$XS_MAIN" "$before"
 mkdir -p "$(dirname "$output")"
-import -window "$XS_MAIN" "$output"
+if ! $order; then
+  import -window "$XS_MAIN" "$output"
+  echo "$output"
+  exit 0
+fi
+
+# Back to the list: IMG_0101.JPG and メモ.txt selected. Up in the menu wraps
+# to its last item, Right opens the submenu at its first, and Down passes
+# over the greyed items to "上へ移動".
+x_keys shift+Tab Home Down Down Down shift+Down
+x_open_menu
+x_keys Up Right
+x_wait_until "the order submenu" x_menus_shown "$XS_MAIN" 2
+before=$(x_capture root)
+x_keys Down
+x_wait_repainted root "$before"
+# The menus lie over the window; the screen's picture of the window's place
+# holds both.
+geometry=$(xwininfo -id "$XS_MAIN" | awk '
+  /Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+  /Width:/ { w = $NF } /Height:/ { h = $NF } END { print w "x" h "+" x "+" y }')
+import -window root -crop "$geometry" +repage "$output"
 echo "$output"

@@ -11,8 +11,8 @@ exec 9>"$build/.build.lock"
 flock 9
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$root/win32" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-elif [ -n "$(find "$root/win32" "$root/tests/win32" "$root/cmake" \( -name CMakeLists.txt -o \
-  -name '*.cmake' \) -newer "$build/Makefile")" ]; then
+elif [ -n "$(find "$root/win32" "$root/platform/win32" "$root/tests/win32" "$root/cmake" \
+  \( -name CMakeLists.txt -o -name '*.cmake' \) -newer "$build/Makefile")" ]; then
   # A target named on the command line that a changed project has added is
   # unknown to the old makefiles, which would refuse it before they are
   # made anew.

@@ -4,9 +4,11 @@
 # (tests/win32/cut_run.cpp) is found at the program's start, the question
 # answered with Enter, and its files checked under their planned names. Then
 # the files of a scratch directory given as arguments (some
-# relative), a first name typed into the name field, Enter to generate,
-# "実行" pressed, the message box confirmed, every file checked on disk under
-# its numbered name with its content (another program holds one file open on
+# relative), the first row moved two places down (by the list's menu,
+# "並べ替え" › "下へ移動", then by Alt+Down), a first name typed into the
+# name field, Enter to generate, "実行" pressed, the message box confirmed,
+# every file checked on disk under its numbered name in the rows' new order
+# with its content (another program holds one file open on
 # the way, and the retry dialog lets the run go on once it has let go); then
 # "元に戻す" and every file back; then the window closed. Nothing of the
 # program's own is left in its journal folder.
@@ -185,7 +187,17 @@ main=$(timeout 120 xdotool search --sync --onlyvisible --name '^クイロン$' |
 [ -n "$main" ] || fail "the main window did not appear"
 wait_until "the main window to take the focus" is_active "$main"
 
-# The focus starts on the list; Tab reaches the name field (template order).
+# The focus starts on the list. Home selects the first row, "a 2.txt"; in
+# the list's menu Up wraps to the last item, "並べ替え", Right opens it and
+# Up wraps to its last item, "下へ移動". Alt+Down moves the row once more.
+keys Home shift+F10
+wait_until "the list's context menu" x_menus_shown "$main" 1
+keys Up Right
+wait_until "the order submenu" x_menus_shown "$main" 2
+keys Up Return
+wait_until "the menu to close" x_menus_shown "$main" 0
+keys alt+Down
+# Tab reaches the name field (template order).
 keys Tab
 LC_ALL=C.UTF-8 xdotool type --clearmodifiers "trip_001"
 keys Return
@@ -221,7 +233,8 @@ wait_until "the retry dialog to take the focus" is_active "$retry"
 keys Return
 wait_until "the retry dialog to close" window_gone "$retry"
 confirm_message_box
-names=("trip_001.txt" "trip_002.txt" "trip_003.jpg" "trip_004.md")
+# The rows stand "a 10.txt", "b.jpg", "a 2.txt", "日記.md".
+names=("trip_003.txt" "trip_001.txt" "trip_002.jpg" "trip_004.md")
 wait_until "the files renamed" files_are
 
 # With the execution in force only the directory field, "リセット" and

@@ -170,6 +170,13 @@ x_popup() {
   return 1
 }
 
+# Exactly $2 menus are shown of the program whose main window is $1 (a
+# submenu is one more): its shown windows besides the main window, while no
+# dialog of it is open.
+x_menus_shown() {
+  [ "$(xdotool search --onlyvisible --class quillon 2>/dev/null | grep -cvx "$1")" = "$2" ]
+}
+
 x_no_popup() {
   ! x_popup
 }

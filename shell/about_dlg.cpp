@@ -5,15 +5,35 @@
 #include <QPushButton>
 
 #include "resources/strings.h"
-#include "resources/templates.h"
 #include "shell/app_icon.h"
 #include "shell/dialog_font.h"
 #include "shell/qt_text.h"
 
 namespace quillon {
+namespace {
 
-CAboutDlg::CAboutDlg(DialogPort& port, QWidget* parent) : QDialog(parent), m_port(port) {
-  using templates::ItemKind;
+QWidget* CreateIcon(QWidget* parent) {
+  auto* icon = new QLabel(parent);
+  icon->setPixmap(AppIcon().pixmap(32, 32));
+  icon->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  return icon;
+}
+
+// The version line is filled in here; the template holds the other texts.
+QWidget* CreateText(const templates::DialogItem& item, QWidget* parent) {
+  auto* label = new QLabel(parent);
+  label->setTextFormat(Qt::PlainText);  // an ampersand shows as itself
+  if (item.id == templates::kVersionTextId) {
+    label->setText(Q(str::kVersionPrefix) + Q(str::kVersion));
+  } else if (item.text != nullptr) {
+    label->setText(DisplayText(item.text));
+  }
+  return label;
+}
+
+}  // namespace
+
+CAboutDlg::CAboutDlg(DesktopPort& desktop, QWidget* parent) : QDialog(parent), m_desktop(desktop) {
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   setWindowTitle(Q(str::kAboutCaption));
@@ -23,50 +43,39 @@ CAboutDlg::CAboutDlg(DialogPort& port, QWidget* parent) : QDialog(parent), m_por
       ToQRect(units.Map(0, 0, templates::kAboutDialog.width, templates::kAboutDialog.height))
           .size());
 
-  QPushButton* ok = nullptr;
   for (const templates::DialogItem& item : templates::kAboutDialogItems) {
-    const QRect rect = ToQRect(units.Map(item.x, item.y, item.width, item.height));
-    QWidget* widget = nullptr;
-    switch (item.kind) {
-      case ItemKind::kIcon: {
-        auto* icon = new QLabel(this);
-        icon->setPixmap(AppIcon().pixmap(32, 32));
-        icon->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        widget = icon;
-        break;
-      }
-      case ItemKind::kStatic: {
-        auto* label = new QLabel(this);
-        label->setTextFormat(Qt::PlainText);  // an ampersand shows as itself
-        if (item.id == templates::kVersionTextId) {
-          label->setText(Q(str::kVersionPrefix) + Q(str::kVersion));
-        } else if (item.text != nullptr) {
-          label->setText(DisplayText(item.text));
-        }
-        widget = label;
-        break;
-      }
-      case ItemKind::kButton: {
-        auto* button = new QPushButton(Q(item.text), this);
-        button->setAutoDefault(item.defaultButton);
-        button->setDefault(item.defaultButton);
-        if (item.id == templates::kOkId) {
-          ok = button;
-          connect(button, &QPushButton::clicked, this, &QDialog::accept);
-        } else if (item.id == templates::kHomePageId) {
-          connect(button, &QPushButton::clicked, this, [this] { OnHomePage(); });
-        }
-        widget = button;
-        break;
-      }
-      default:
-        continue;
-    }
-    widget->setGeometry(rect);
+    QWidget* widget = CreateControl(item);
+    if (widget == nullptr) continue;
+    widget->setGeometry(ToQRect(units.Map(item.x, item.y, item.width, item.height)));
     widget->setObjectName(QStringLiteral("control%1").arg(item.id));
     if (item.id != templates::kNoId) widget->setProperty("controlId", item.id);
   }
-  if (ok != nullptr) ok->setFocus();
+  if (QWidget* ok = Control(templates::kOkId)) ok->setFocus();
+}
+
+QWidget* CAboutDlg::CreateControl(const templates::DialogItem& item) {
+  switch (item.kind) {
+    case templates::ItemKind::kIcon:
+      return CreateIcon(this);
+    case templates::ItemKind::kStatic:
+      return CreateText(item, this);
+    case templates::ItemKind::kButton:
+      return CreateButton(item);
+    default:
+      return nullptr;
+  }
+}
+
+QWidget* CAboutDlg::CreateButton(const templates::DialogItem& item) {
+  auto* button = new QPushButton(Q(item.text), this);
+  button->setAutoDefault(item.defaultButton);
+  button->setDefault(item.defaultButton);
+  if (item.id == templates::kOkId) {
+    connect(button, &QPushButton::clicked, this, &QDialog::accept);
+  } else if (item.id == templates::kHomePageId) {
+    connect(button, &QPushButton::clicked, this, [this] { OnHomePage(); });
+  }
+  return button;
 }
 
 QWidget* CAboutDlg::Control(int id) const {
@@ -78,7 +87,7 @@ QWidget* CAboutDlg::Control(int id) const {
 
 void CAboutDlg::OnHomePage() {
   // The box stays open; whether a browser came up is not reported.
-  m_port.OpenWithDefaultApplication(HomePageAddress());
+  m_desktop.OpenWithDefaultApplication(HomePageAddress());
 }
 
 }  // namespace quillon

@@ -6,13 +6,14 @@
 #include <string>
 
 #include "dialog/dialog_port.h"
+#include "resources/templates.h"
 
 namespace quillon {
 
 class CAboutDlg : public QDialog {
  public:
-  // `port` opens the home page; it must outlive the dialog.
-  CAboutDlg(DialogPort& port, QWidget* parent);
+  // `desktop` opens the home page; it must outlive the dialog.
+  CAboutDlg(DesktopPort& desktop, QWidget* parent);
 
   // The control with a template id, or nullptr.
   QWidget* Control(int id) const;
@@ -20,7 +21,13 @@ class CAboutDlg : public QDialog {
   void OnHomePage();
 
  private:
-  DialogPort& m_port;
+  // The widget of a template item, with the dialog as its parent; nullptr
+  // for a kind the box does not have.
+  QWidget* CreateControl(const templates::DialogItem& item);
+  // OK closes the box; the other button opens the home page.
+  QWidget* CreateButton(const templates::DialogItem& item);
+
+  DesktopPort& m_desktop;
 };
 
 }  // namespace quillon

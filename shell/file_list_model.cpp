@@ -6,6 +6,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QItemSelectionModel>
 #include <QStyle>
 
 #include "core/name_codec.h"
@@ -120,6 +121,20 @@ std::vector<int> FileListModel::Selection() const {
   rows.reserve(static_cast<std::size_t>(selected.size()));
   for (const QModelIndex& index : selected) rows.push_back(index.row());
   return rows;
+}
+
+void FileListModel::Select(const std::vector<RowSpan>& runs) {
+  if (m_list == nullptr) return;
+  QItemSelection selection;
+  for (const RowSpan& run : runs)
+    selection.select(index(run.first, 0), index(run.last, window::kColumnCount - 1));
+  QItemSelectionModel* model = m_list->selectionModel();
+  model->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  if (runs.empty()) return;
+  // The cursor follows the rows, so that the arrow keys go on from them.
+  const QModelIndex first = index(runs.front().first, 0);
+  model->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
+  m_list->scrollTo(first);
 }
 
 std::u16string FileListModel::Cell(int row, int column) const {

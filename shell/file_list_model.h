@@ -33,6 +33,7 @@ class FileListModel : public QAbstractTableModel, public RowsView {
   void RowsChanged(const RowChange& change) override;
   void ScrollTo(int row) override;
   std::vector<int> Selection() const override;
+  void Select(const std::vector<RowSpan>& runs) override;
 
   // The cell's text as set, not as shown.
   std::u16string Cell(int row, int column) const;

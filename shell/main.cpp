@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "shell/posix_arguments.h"
+#include "platform/posix/posix_arguments.h"
 #include "shell/quillon_app.h"
 
 namespace {

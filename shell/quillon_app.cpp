@@ -7,8 +7,8 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "platform/posix/posix_arguments.h"
 #include "shell/app_icon.h"
-#include "shell/posix_arguments.h"
 #include "shell/posix_opener.h"
 #include "shell/quillon_window.h"
 

@@ -12,15 +12,14 @@
 #include <QTimer>
 
 #include "core/visible_name.h"
-#include "intake/drop_target_qt.h"
 #include "resources/strings.h"
 #include "shell/about_dlg.h"
 #include "shell/app_icon.h"
 #include "shell/dialog_font.h"
+#include "shell/drop_target.h"
 #include "shell/file_list_model.h"
 #include "shell/qt_text.h"
 #include "shell/retry_dialog.h"
-#include "window/row_menu.h"
 #include "window/window_constants.h"
 
 namespace quillon {
@@ -69,6 +68,10 @@ Key KeyOf(int qtKey) {
       return Key::kF10;
     case Qt::Key_A:
       return Key::kA;
+    case Qt::Key_Up:
+      return Key::kUp;
+    case Qt::Key_Down:
+      return Key::kDown;
     default:
       return Key::kUnmapped;
   }
@@ -87,7 +90,7 @@ void PrepareMessageBox(QMessageBox& box) {
 
 }  // namespace
 
-QuillonWindow::QuillonWindow(Opener& opener, QWidget* parent)
+QuillonWindow::QuillonWindow(Opener& opener, FileDateReader* dates, QWidget* parent)
     : QWidget(parent), WindowPort(m_clipboard, opener) {
   setWindowTitle(Q(str::kAppTitle));
   setWindowIcon(AppIcon());
@@ -97,7 +100,7 @@ QuillonWindow::QuillonWindow(Opener& opener, QWidget* parent)
   CreateControls();
   SetRowsView(m_model);
   SetBusyView(&m_busy);
-  m_dlg = std::make_unique<CQuillonDlg>(m_fileSystem, *this, &m_journals);
+  m_dlg = std::make_unique<CQuillonDlg>(m_fileSystem, *this, &m_journals, dates);
 
   m_initialSize =
       ToQRect(m_units.Map(0, 0, templates::kMainDialog.width, templates::kMainDialog.height))
@@ -281,18 +284,32 @@ void QuillonWindow::ShowRowMenuAtCurrentRow() {
   ShowRowMenu(row.isValid() ? row.bottomLeft() : QPoint(0, 0));
 }
 
-void QuillonWindow::ShowRowMenu(const QPoint& atViewport) {
-  QMenu menu(this);
-  const bool rowsSelected = m_fileList->selectionModel()->hasSelection();
-  for (const RowMenuEntry& entry : RowMenu(*m_dlg, HasClipboardText(), rowsSelected)) {
+void QuillonWindow::AddRowMenuEntries(QMenu& menu, const std::vector<RowMenuEntry>& entries) {
+  for (const RowMenuEntry& entry : entries) {
     if (entry.separator) {
       menu.addSeparator();
       continue;
     }
+    if (entry.IsSubmenu()) {
+      QMenu* submenu = menu.addMenu(Q(entry.text));
+      submenu->setEnabled(entry.enabled);
+      AddRowMenuEntries(*submenu, entry.submenu);
+      continue;
+    }
     QAction* action = menu.addAction(Q(entry.text));
     action->setEnabled(entry.enabled);
+    // Only the item of the rows' order carries a mark; the other choices
+    // show none, as in the Windows window.
+    action->setCheckable(entry.checked);
+    action->setChecked(entry.checked);
     action->setData(entry.id);
   }
+}
+
+void QuillonWindow::ShowRowMenu(const QPoint& atViewport) {
+  QMenu menu(this);
+  const bool rowsSelected = m_fileList->selectionModel()->hasSelection();
+  AddRowMenuEntries(menu, RowMenu(*m_dlg, HasClipboardText(), rowsSelected));
   const QAction* chosen = menu.exec(m_fileList->viewport()->mapToGlobal(atViewport));
   if (chosen == nullptr) return;
   if (const std::optional<MenuCommand> command = RowMenuCommandOf(chosen->data().toInt()))
@@ -334,7 +351,7 @@ bool QuillonWindow::AskOkCancel(std::u16string_view text) {
   return box.exec() == QMessageBox::Ok;
 }
 
-DialogPort::RecoveryChoice QuillonWindow::AskRecovery(std::u16string_view text) {
+MessagesPort::RecoveryChoice QuillonWindow::AskRecovery(std::u16string_view text) {
   BusyIndicator::InputAllowed allowed(m_busy);
   QMessageBox box(QMessageBox::Warning, Q(str::kAppTitle), DisplayText(text), QMessageBox::NoButton,
                   this);

@@ -11,16 +11,18 @@
 
 #include "core/layout.h"
 #include "dialog/quillon_dlg.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_journal_store.h"
 #include "resources/templates.h"
 #include "shell/busy_indicator.h"
-#include "shell/posix_file_system.h"
-#include "shell/posix_journal_store.h"
 #include "shell/qt_clipboard.h"
 #include "window/desktop.h"
 #include "window/key_map.h"
+#include "window/row_menu.h"
 #include "window/window_port.h"
 
 class QLineEdit;
+class QMenu;
 
 namespace quillon {
 
@@ -29,9 +31,11 @@ class FileListModel;
 
 class QuillonWindow : public QWidget, public WindowPort, private KeyCommandTarget {
  public:
-  // `opener` starts the desktop's default application; it must outlive the
-  // window.
-  explicit QuillonWindow(Opener& opener, QWidget* parent = nullptr);
+  // `opener` starts the desktop's default application; `dates` reads the
+  // files' dates for the orders by date (without it those are greyed). Both
+  // must outlive the window.
+  explicit QuillonWindow(Opener& opener, FileDateReader* dates = nullptr,
+                         QWidget* parent = nullptr);
   ~QuillonWindow() override;
 
   CQuillonDlg& Dialog() { return *m_dlg; }
@@ -56,7 +60,7 @@ class QuillonWindow : public QWidget, public WindowPort, private KeyCommandTarge
   // The same menu below the current row, for the keyboard.
   void ShowRowMenuAtCurrentRow() override;
 
-  // DialogPort: message boxes and the retry dialog.
+  // MessagesPort: message boxes and the retry dialog.
   void ShowMessage(std::u16string_view text) override;
   bool AskOkCancel(std::u16string_view text) override;
   RecoveryChoice AskRecovery(std::u16string_view text) override;
@@ -68,13 +72,15 @@ class QuillonWindow : public QWidget, public WindowPort, private KeyCommandTarge
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  // DialogPort: the fields and the controls' state.
+  // ControlsPort: the fields and the controls' state.
   void SetDirectoryText(std::u16string_view text) override;
   std::u16string NameFieldText() override;
   void SetControlEnabled(ControlId id, bool enabled) override;
   void SetAcceptDrops(bool accept) override;
 
   void SelectAllRows() override;
+  // Adds the model's entries to `menu`, a submenu as a menu of its own.
+  void AddRowMenuEntries(QMenu& menu, const std::vector<RowMenuEntry>& entries);
   void CreateControls();
   QWidget* CreateControl(const templates::DialogItem& item);
   void ConnectHandlers();

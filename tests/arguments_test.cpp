@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "core/name_codec.h"
-#include "shell/posix_arguments.h"
+#include "platform/posix/posix_arguments.h"
 #include "test_support.h"
 
 namespace quillon {

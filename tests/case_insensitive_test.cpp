@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "shell/posix_file_system.h"
+#include "platform/posix/posix_file_system.h"
 #include "tests/mount_fixtures.h"
 #include "tests/property_plan.h"
 #include "tests/test_support.h"

@@ -15,8 +15,8 @@
 
 #include "dialog/quillon_dlg.h"
 #include "memory_journal_store.h"
-#include "shell/posix_file_system.h"
-#include "shell/posix_journal_store.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_journal_store.h"
 #include "tests/crash_plans.h"
 #include "tests/mount_fixtures.h"
 #include "tests/test_support.h"
@@ -28,7 +28,7 @@ using testing::FakeDialog;
 using testing::MakePlan;
 using testing::Plan;
 using testing::TempDir;
-using Choice = DialogPort::RecoveryChoice;
+using Choice = MessagesPort::RecoveryChoice;
 
 // Thrown from the system-call seam: the run stops there, as if killed.
 struct Killed {};

@@ -29,6 +29,7 @@ class FakeDialog : public DialogPort {
     std::u16string cells[3];
   };
 
+  // MessagesPort
   void ShowMessage(std::u16string_view text) override { messages.emplace_back(text); }
   bool AskOkCancel(std::u16string_view text) override {
     questions.emplace_back(text);
@@ -44,7 +45,7 @@ class FakeDialog : public DialogPort {
   void ShowRetryDialog(std::u16string_view message) override {
     retryMessages.emplace_back(message);
   }
-  void SetDirectoryText(std::u16string_view text) override { directoryText = text; }
+  // RowsPort
   void SetRows(std::u16string_view directory, std::vector<std::u16string> names) override {
     rowsDirectory = directory;
     rows.clear();
@@ -52,7 +53,6 @@ class FakeDialog : public DialogPort {
     ++rowRebuilds;
   }
   void DeleteAllRows() override { rows.clear(); }
-  void DeleteRow(int row) override { rows.erase(rows.begin() + row); }
   void DeleteRows(const std::vector<int>& doomed) override {
     std::vector<Row> kept;
     std::size_t next = 0;
@@ -76,9 +76,13 @@ class FakeDialog : public DialogPort {
     for (auto& row : rows) row.cells[column].clear();
   }
   std::vector<int> SelectedRows() override { return selection; }
+  void SelectRows(const std::vector<int>& rows) override { selection = rows; }
+  // ControlsPort
+  void SetDirectoryText(std::u16string_view text) override { directoryText = text; }
   std::u16string NameFieldText() override { return nameField; }
   void SetControlEnabled(ControlId id, bool enabled) override { enabledState[id] = enabled; }
   void SetAcceptDrops(bool accept) override { acceptDrops = accept; }
+  // DesktopPort
   bool SetClipboardText(std::u16string_view text) override {
     if (!clipboardWritable) return false;
     clipboard = std::u16string(text);

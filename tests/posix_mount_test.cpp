@@ -1,7 +1,7 @@
 // How the POSIX port tells the file system of a directory: the mountinfo
 // line, udev's record of a device, the signature in a volume's first sector,
 // and the name limit each type has.
-#include "shell/posix_mount.h"
+#include "platform/posix/posix_mount.h"
 
 #include <gtest/gtest.h>
 

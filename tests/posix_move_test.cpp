@@ -13,9 +13,9 @@
 #include <string>
 
 #include "dialog/quillon_dlg.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_signal_guard.h"
 #include "resources/strings.h"
-#include "shell/posix_file_system.h"
-#include "shell/posix_signal_guard.h"
 #include "tests/test_support.h"
 
 namespace quillon::testing {

@@ -23,7 +23,7 @@ using testing::FakeDialog;
 using testing::MemoryDir;
 using testing::MemoryFileSystem;
 using testing::Plan;
-using Choice = DialogPort::RecoveryChoice;
+using Choice = MessagesPort::RecoveryChoice;
 
 struct PowerCut {};
 

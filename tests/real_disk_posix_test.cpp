@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "dialog/quillon_dlg.h"
+#include "platform/posix/posix_file_system.h"
 #include "resources/strings.h"
-#include "shell/posix_file_system.h"
 #include "tests/fault_file_system.h"
 #include "tests/test_support.h"
 

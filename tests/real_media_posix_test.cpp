@@ -10,8 +10,8 @@
 #include <sstream>
 
 #include "dialog/quillon_dlg.h"
+#include "platform/posix/posix_file_system.h"
 #include "resources/strings.h"
-#include "shell/posix_file_system.h"
 #include "tests/mount_fixtures.h"
 #include "tests/property_plan.h"
 #include "tests/test_support.h"

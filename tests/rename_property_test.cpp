@@ -9,7 +9,7 @@
 #include <functional>
 #include <iostream>
 
-#include "shell/posix_file_system.h"
+#include "platform/posix/posix_file_system.h"
 #include "tests/property_plan.h"
 #include "tests/test_support.h"
 

@@ -6,9 +6,9 @@
 
 #include <iostream>
 
+#include "platform/win32/win32_file_system.h"
 #include "tests/property_plan.h"
 #include "tests/win32/win32_test_support.h"
-#include "win32/win32_file_system.h"
 
 namespace quillon::testing {
 namespace {

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <optional>
 
 #include "win32/resource.h"
 
@@ -144,6 +145,52 @@ std::u16string StrRetToString(STRRET& result, PCUITEMID_CHILD item) {
   }
 }
 
+// The number of items of the shell's item list, once the offsets of its
+// parent and of each item are all known to lie in the block.
+std::optional<std::size_t> ShellItemCount(const LockedBlock& block) {
+  if (!block.Bytes() || block.Size() < sizeof(UINT)) return std::nullopt;
+  UINT count;
+  std::memcpy(&count, block.Bytes(), sizeof count);
+  const std::size_t offsetsEnd = sizeof(UINT) * (static_cast<std::size_t>(count) + 2);
+  if (offsetsEnd > block.Size()) return std::nullopt;
+  return count;
+}
+
+// Where id list `index` starts: 0 is the parent's, 1 to the count the
+// items'. ShellItemCount has checked that the offset itself is in the block.
+std::size_t IdListOffset(const LockedBlock& block, std::size_t index) {
+  UINT offset;
+  std::memcpy(&offset, block.Bytes() + sizeof(UINT) * (index + 1), sizeof offset);
+  return static_cast<std::size_t>(offset);
+}
+
+// The folder the items' ids are relative to: the desktop for an empty
+// parent list, else the folder it names, bound into `bound`. Nullptr when
+// the parent's ids do not fit in the block or name no folder.
+IShellFolder* ParentFolder(const LockedBlock& block, IShellFolder* desktop,
+                           ComPtr<IShellFolder>* bound) {
+  const std::size_t parentOffset = IdListOffset(block, 0);
+  if (IdListSize(block, parentOffset) == 0) return nullptr;
+  const auto parentIds = reinterpret_cast<PCUIDLIST_RELATIVE>(block.Bytes() + parentOffset);
+  if (parentIds->mkid.cb == 0) return desktop;
+  if (FAILED(desktop->BindToObject(parentIds, nullptr, IID_IShellFolder, bound->OutVoid())))
+    return nullptr;
+  return bound->Get();
+}
+
+// The full path of an item of `parent`; empty when it is not a file-system
+// object or cannot be linked to.
+std::u16string FileSystemPath(IShellFolder* parent, PCUITEMID_CHILD item) {
+  SFGAOF attributes = SFGAO_FILESYSTEM | SFGAO_CANLINK;
+  if (FAILED(parent->GetAttributesOf(1, &item, &attributes)) ||
+      (attributes & (SFGAO_FILESYSTEM | SFGAO_CANLINK)) != (SFGAO_FILESYSTEM | SFGAO_CANLINK))
+    return {};
+  STRRET name;
+  std::memset(&name, 0, sizeof name);
+  if (FAILED(parent->GetDisplayNameOf(item, SHGDN_FORPARSING, &name))) return {};
+  return StrRetToString(name, item);
+}
+
 // Full paths of the file-system items of the shell's item list, in its
 // order. Items that are not file-system objects, cannot be linked to or
 // whose ids do not fit in the block are skipped.
@@ -151,45 +198,19 @@ void CollectShellItems(IDataObject* data, std::vector<std::u16string>* paths) {
   Medium medium;
   if (!medium.Fetch(data, ShellIdListFormat())) return;
   LockedBlock block(medium.Global());
-  if (!block.Bytes() || block.Size() < sizeof(UINT)) return;
-  UINT count;
-  std::memcpy(&count, block.Bytes(), sizeof count);
-  // The parent's offset and one per item must all lie in the block.
-  const std::size_t offsetsEnd = sizeof(UINT) * (static_cast<std::size_t>(count) + 2);
-  if (offsetsEnd > block.Size()) return;
-  auto offsetOf = [&](std::size_t index) {
-    UINT offset;
-    std::memcpy(&offset, block.Bytes() + sizeof(UINT) * (index + 1), sizeof offset);
-    return static_cast<std::size_t>(offset);
-  };
-
+  const std::optional<std::size_t> count = ShellItemCount(block);
+  if (!count) return;
   ComPtr<IShellFolder> desktop;
   if (FAILED(::SHGetDesktopFolder(desktop.Out())) || !desktop.Get()) return;
-  const std::size_t parentOffset = offsetOf(0);
-  if (IdListSize(block, parentOffset) == 0) return;
-  const auto parentIds = reinterpret_cast<PCUIDLIST_RELATIVE>(block.Bytes() + parentOffset);
   ComPtr<IShellFolder> bound;
-  IShellFolder* parent = desktop.Get();
-  if (parentIds->mkid.cb != 0) {
-    if (FAILED(
-            desktop.Get()->BindToObject(parentIds, nullptr, IID_IShellFolder, bound.OutVoid())) ||
-        !bound.Get())
-      return;
-    parent = bound.Get();
-  }
+  IShellFolder* parent = ParentFolder(block, desktop.Get(), &bound);
+  if (parent == nullptr) return;
 
-  for (std::size_t i = 1; i <= count; ++i) {
-    const std::size_t offset = offsetOf(i);
+  for (std::size_t i = 1; i <= *count; ++i) {
+    const std::size_t offset = IdListOffset(block, i);
     if (IdListSize(block, offset) <= sizeof(USHORT)) continue;
-    PCUITEMID_CHILD item = reinterpret_cast<PCUITEMID_CHILD>(block.Bytes() + offset);
-    SFGAOF attributes = SFGAO_FILESYSTEM | SFGAO_CANLINK;
-    if (FAILED(parent->GetAttributesOf(1, &item, &attributes)) ||
-        (attributes & (SFGAO_FILESYSTEM | SFGAO_CANLINK)) != (SFGAO_FILESYSTEM | SFGAO_CANLINK))
-      continue;
-    STRRET name;
-    std::memset(&name, 0, sizeof name);
-    if (FAILED(parent->GetDisplayNameOf(item, SHGDN_FORPARSING, &name))) continue;
-    std::u16string path = StrRetToString(name, item);
+    std::u16string path =
+        FileSystemPath(parent, reinterpret_cast<PCUITEMID_CHILD>(block.Bytes() + offset));
     if (IsUsablePath(path.size())) paths->push_back(std::move(path));
   }
 }

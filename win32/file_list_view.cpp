@@ -75,6 +75,21 @@ std::vector<int> FileListView::Selection() const {
   return rows;
 }
 
+void FileListView::Select(const std::vector<RowSpan>& runs) {
+  ListView_SetItemState(m_list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  for (const RowSpan& run : runs) {
+    for (int row = run.first; row <= run.last; ++row)
+      ListView_SetItemState(m_list, row, LVIS_SELECTED, LVIS_SELECTED);
+  }
+  if (runs.empty()) return;
+  // The focus rectangle and the anchor of Shift+click follow the rows, so
+  // that the keys go on from them.
+  const int first = runs.front().first;
+  ListView_SetItemState(m_list, first, LVIS_FOCUSED, LVIS_FOCUSED);
+  ListView_SetSelectionMark(m_list, first);
+  ListView_EnsureVisible(m_list, first, FALSE);
+}
+
 bool FileListView::HasSelection() const {
   return ListView_GetSelectedCount(m_list) > 0;
 }

@@ -44,6 +44,7 @@ class FileListView final : public RowsView {
   void RowsChanged(const RowChange& change) override;
   void ScrollTo(int row) override;
   std::vector<int> Selection() const override;
+  void Select(const std::vector<RowSpan>& runs) override;
 
  private:
   // The index of the row's icon in the system image list, looked up the

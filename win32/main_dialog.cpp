@@ -25,11 +25,11 @@ constexpr UINT WM_CHECK_FOCUS = WM_APP + 2;
 
 }  // namespace
 
-MainDialog::MainDialog(HINSTANCE instance)
+MainDialog::MainDialog(HINSTANCE instance, FileDateReader* dates)
     : WindowPort(m_clipboard, m_opener),
       m_instance(instance),
       m_title(LoadResourceString(instance, IDS_APP_TITLE)),
-      m_dlg(std::make_unique<CQuillonDlg>(m_fileSystem, *this, &m_journals)) {
+      m_dlg(std::make_unique<CQuillonDlg>(m_fileSystem, *this, &m_journals, dates)) {
   SetBusyView(this);
   // Without the string the caption falls back to the program's own title.
   if (m_title.empty()) m_title = ToWide(str::kAppTitle);

@@ -17,11 +17,11 @@
 
 #include "core/layout.h"
 #include "dialog/quillon_dlg.h"
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_journal_store.h"
 #include "win32/file_list_view.h"
 #include "win32/shell_opener.h"
 #include "win32/win32_clipboard.h"
-#include "win32/win32_file_system.h"
-#include "win32/win32_journal_store.h"
 #include "window/key_map.h"
 #include "window/window_port.h"
 
@@ -33,7 +33,9 @@ class FileListDropTarget;
 
 class MainDialog final : public WindowPort, private BusyView, private KeyCommandTarget {
  public:
-  explicit MainDialog(HINSTANCE instance);
+  // `dates` reads the files' dates for the orders by date (without it those
+  // are greyed); it must outlive the window.
+  explicit MainDialog(HINSTANCE instance, FileDateReader* dates = nullptr);
   ~MainDialog() override;
   MainDialog(const MainDialog&) = delete;
   MainDialog& operator=(const MainDialog&) = delete;
@@ -47,11 +49,13 @@ class MainDialog final : public WindowPort, private BusyView, private KeyCommand
   int Run();
 
  private:
-  // DialogPort, what only the window can show or answer (main_dialog_port.cpp).
+  // What only the window can show or answer (main_dialog_port.cpp).
+  // MessagesPort:
   void ShowMessage(std::u16string_view text) override;
   bool AskOkCancel(std::u16string_view text) override;
   RecoveryChoice AskRecovery(std::u16string_view text) override;
   void ShowRetryDialog(std::u16string_view message) override;
+  // ControlsPort:
   void SetDirectoryText(std::u16string_view text) override;
   std::u16string NameFieldText() override;
   void SetControlEnabled(ControlId id, bool enabled) override;
@@ -115,6 +119,8 @@ class MainDialog final : public WindowPort, private BusyView, private KeyCommand
   RECT m_initialWindowRect{};
   std::vector<std::u16string> m_argumentPaths;
   bool m_acceptDrops = false;
+  // A key pressed with Alt was taken as a command; Alt's release is dropped.
+  bool m_altKeyTaken = false;
 };
 
 }  // namespace quillon

@@ -33,7 +33,7 @@ bool MainDialog::AskOkCancel(std::u16string_view text) {
                      MB_OKCANCEL | MB_ICONWARNING | MB_DEFBUTTON1) == IDOK;
 }
 
-DialogPort::RecoveryChoice MainDialog::AskRecovery(std::u16string_view text) {
+MessagesPort::RecoveryChoice MainDialog::AskRecovery(std::u16string_view text) {
   return RunRecoveryDialog(m_instance, m_window, FromWide(m_title), text);
 }
 

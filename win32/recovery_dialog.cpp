@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/win32/win32_path.h"
 #include "win32/dialog_boxes.h"
 #include "win32/resource.h"
-#include "win32/win32_path.h"
 
 namespace quillon {
 namespace {
@@ -101,18 +101,18 @@ INT_PTR CALLBACK RecoveryProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 
 }  // namespace
 
-DialogPort::RecoveryChoice RunRecoveryDialog(HINSTANCE instance, HWND owner,
-                                             std::u16string_view caption,
-                                             std::u16string_view message) {
+MessagesPort::RecoveryChoice RunRecoveryDialog(HINSTANCE instance, HWND owner,
+                                               std::u16string_view caption,
+                                               std::u16string_view message) {
   const RecoveryTexts texts{ToWide(caption), WithCrLf(message)};
   switch (DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_RECOVERY), owner, RecoveryProc,
                           reinterpret_cast<LPARAM>(&texts))) {
     case IDC_RECOVERY_FINISH:
-      return DialogPort::RecoveryChoice::kFinish;
+      return MessagesPort::RecoveryChoice::kFinish;
     case IDC_RECOVERY_RESTORE:
-      return DialogPort::RecoveryChoice::kRestore;
+      return MessagesPort::RecoveryChoice::kRestore;
     default:
-      return DialogPort::RecoveryChoice::kLater;
+      return MessagesPort::RecoveryChoice::kLater;
   }
 }
 

@@ -14,8 +14,8 @@ namespace quillon {
 // buttons ends it: Enter answers "最後まで実行", the default; Esc and the
 // close box answer "後で", as does a question that could not be shown. The
 // box grows downwards when the message needs more lines than it has.
-DialogPort::RecoveryChoice RunRecoveryDialog(HINSTANCE instance, HWND owner,
-                                             std::u16string_view caption,
-                                             std::u16string_view message);
+MessagesPort::RecoveryChoice RunRecoveryDialog(HINSTANCE instance, HWND owner,
+                                               std::u16string_view caption,
+                                               std::u16string_view message);
 
 }  // namespace quillon

@@ -51,6 +51,10 @@
 #define ID_REFRESH_LIST 32790
 #define ID_DELETE_ROWS 57632
 
+// Menu 133 holds the context menu's first items, those of
+// resources/menus.h up to the order submenu; the window appends the rest.
+#define ROW_MENU_RESOURCE_ITEMS 10
+
 // The system menu's About item.
 #define IDM_ABOUTBOX 0x0010
 

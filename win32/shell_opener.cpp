@@ -4,7 +4,7 @@
 // The header below needs <windows.h> first.
 #include <shellapi.h>
 
-#include "win32/win32_path.h"
+#include "platform/win32/win32_path.h"
 
 namespace quillon {
 

@@ -1,5 +1,5 @@
 // Texts of windows and of the program's string table, in the logic's UTF-16
-// (ToWide and FromWide in win32/win32_path.h convert the other way).
+// (ToWide and FromWide in platform/win32/win32_path.h convert the other way).
 #pragma once
 
 #include <windows.h>
@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "win32/win32_path.h"
+#include "platform/win32/win32_path.h"
 
 namespace quillon {
 

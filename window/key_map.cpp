@@ -35,6 +35,10 @@ KeyCommand WindowKey(const KeyPress& press) {
   }
 }
 
+bool OnlyAlt(const KeyPress& press) {
+  return press.alt && !press.shift && !press.control;
+}
+
 // Keys of the file list.
 KeyCommand ListKey(const KeyPress& press) {
   switch (press.key) {
@@ -48,6 +52,12 @@ KeyCommand ListKey(const KeyPress& press) {
                                                          : KeyCommand::kToolkit;
     case Key::kA:
       return press.control && !press.alt ? KeyCommand::kSelectAll : KeyCommand::kToolkit;
+    // The arrows alone, or with Shift or Ctrl, move the list's cursor and
+    // selection; with Alt alone they move the selected rows.
+    case Key::kUp:
+      return OnlyAlt(press) ? KeyCommand::kMoveUp : KeyCommand::kToolkit;
+    case Key::kDown:
+      return OnlyAlt(press) ? KeyCommand::kMoveDown : KeyCommand::kToolkit;
     default:
       return KeyCommand::kToolkit;
   }
@@ -84,6 +94,13 @@ bool RunKeyCommand(const KeyPress& press, CQuillonDlg& dlg, KeyCommandTarget& wi
       break;
     case KeyCommand::kSelectAll:
       window.SelectAllRows();
+      break;
+    // As chosen from the menu, so that the menu's rules hold for the keys.
+    case KeyCommand::kMoveUp:
+      dlg.OnMenuCommand(MenuCommand::kMoveUp);
+      break;
+    case KeyCommand::kMoveDown:
+      dlg.OnMenuCommand(MenuCommand::kMoveDown);
       break;
   }
   return true;

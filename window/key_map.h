@@ -9,7 +9,7 @@ namespace quillon {
 class CQuillonDlg;
 
 // The keys the window gives a meaning of its own; every other key is kUnmapped.
-enum class Key { kUnmapped, kEnter, kEscape, kDelete, kF1, kF5, kF10, kMenu, kA };
+enum class Key { kUnmapped, kEnter, kEscape, kDelete, kF1, kF5, kF10, kMenu, kA, kUp, kDown };
 
 // Where the keyboard focus is.
 enum class KeyPlace { kFileList, kNameField, kButton, kOther };
@@ -31,6 +31,8 @@ enum class KeyCommand {
   kAbout,       // the About box
   kRowMenu,     // the list's menu below the current row
   kSelectAll,   // every row
+  kMoveUp,      // the selected rows one place up, as the menu's "上へ移動"
+  kMoveDown,    // and down, as "下へ移動"
 };
 
 KeyCommand CommandForKey(const KeyPress& press);

@@ -22,10 +22,6 @@ void WindowPort::DeleteAllRows() {
   SetRows(u"", {});
 }
 
-void WindowPort::DeleteRow(int row) {
-  DeleteRows({row});
-}
-
 void WindowPort::DeleteRows(const std::vector<int>& rows) {
   const std::vector<RowSpan> spans = m_rows.SpansOf(rows);
   if (spans.empty()) return;
@@ -69,6 +65,10 @@ std::vector<int> WindowPort::SelectedRows() {
   std::vector<int> rows = m_rowsView->Selection();
   std::sort(rows.begin(), rows.end());
   return rows;
+}
+
+void WindowPort::SelectRows(const std::vector<int>& rows) {
+  if (m_rowsView != nullptr) m_rowsView->Select(m_rows.SpansOf(rows));
 }
 
 bool WindowPort::SetClipboardText(std::u16string_view text) {

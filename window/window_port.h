@@ -1,8 +1,8 @@
-// The dialog port as both windows implement it: what the logic asks of the
-// rows, of the progress of long work, of the clipboard and of the desktop's
-// opener is answered here once, from the row table and the busy policy, and
+// The dialog port as both windows implement it: three of its roles, the
+// rows, the progress of long work and the desktop (clipboard and opener),
+// are answered here once, from the row table and the busy policy, and
 // passed on to small parts that only call the toolkit. Each window derives
-// from it and implements the rest: the message boxes and its controls.
+// from it and implements the other two: the messages and its controls.
 #pragma once
 
 #include <cstddef>
@@ -46,6 +46,10 @@ class RowsView {
   virtual void ScrollTo(int row) = 0;
   // The selected rows, in any order.
   virtual std::vector<int> Selection() const = 0;
+  // Selects exactly the rows of `runs` (ascending, existing rows only, as
+  // RowTable::SpansOf gives them), puts the current row on the first and
+  // scrolls to it; with no runs nothing stays selected.
+  virtual void Select(const std::vector<RowSpan>& runs) = 0;
 };
 
 // What the window shows of long work (BusyPolicy decides when).
@@ -74,11 +78,9 @@ class WindowPort : public DialogPort {
     m_busy.SetTiming({showAfterMs, repaintEveryMs});
   }
 
-  // DialogPort: the rows. Rows and columns that do not exist are passed
-  // over.
+  // RowsPort. Rows and columns that do not exist are passed over.
   void SetRows(std::u16string_view directory, std::vector<std::u16string> names) final;
   void DeleteAllRows() final;
-  void DeleteRow(int row) final;
   void DeleteRows(const std::vector<int>& rows) final;
   void EnsureRowVisible(int row) final;
   void SetCellText(int row, int column, std::u16string_view text) final;
@@ -86,14 +88,15 @@ class WindowPort : public DialogPort {
   void SetColumnNames(int column, NamePool texts) final;
   void ClearColumn(int column) final;
   std::vector<int> SelectedRows() final;
+  void SelectRows(const std::vector<int>& rows) final;
 
-  // DialogPort: the clipboard and the opener.
+  // DesktopPort: the clipboard and the opener.
   bool SetClipboardText(std::u16string_view text) final;
   std::optional<std::u16string> ClipboardText() final;
   bool HasClipboardText() final;
   void OpenWithDefaultApplication(std::u16string_view pathOrAddress) final;
 
-  // DialogPort: long work.
+  // ProgressPort: long work.
   void BeginProgress(std::size_t total) final;
   void SetProgress(std::size_t done) final;
   void EndProgress() final;

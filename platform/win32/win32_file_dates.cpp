@@ -10,7 +10,7 @@
 #include <string>
 
 #include "core/paths.h"
-#include "win32/win32_path.h"
+#include "platform/win32/win32_path.h"
 
 namespace quillon {
 namespace {

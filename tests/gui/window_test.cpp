@@ -21,9 +21,9 @@
 
 #include "core/name_codec.h"
 #include "gui_test_support.h"
-#include "intake/drop_target_qt.h"
 #include "resources/strings.h"
 #include "shell/about_dlg.h"
+#include "shell/drop_target.h"
 #include "shell/file_list_model.h"
 #include "shell/qt_text.h"
 #include "shell/quillon_window.h"
@@ -515,7 +515,7 @@ TEST_F(MainWindow, ManyRowsAreSetWithOneNotificationEach) {
 
   window.SetCellText(3, kResultColumn, u"〇");
   EXPECT_EQ(model->Cell(3, kResultColumn), u"〇");
-  window.DeleteRow(0);
+  window.DeleteRows({0});
   EXPECT_EQ(model->Cell(0, kOldNameColumn), u"f1");
   window.FileList()->selectionModel()->select(
       model->index(5, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);

@@ -9,17 +9,17 @@
 #include <vector>
 
 #include "dialog/quillon_dlg.h"
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_journal_store.h"
 #include "tests/crash_plans.h"
 #include "tests/fake_dialog.h"
 #include "tests/seeds.h"
 #include "tests/win32/win32_test_support.h"
-#include "win32/win32_file_system.h"
-#include "win32/win32_journal_store.h"
 
 namespace quillon::testing {
 namespace {
 
-using Choice = DialogPort::RecoveryChoice;
+using Choice = MessagesPort::RecoveryChoice;
 using Contents = std::map<std::u16string, std::string>;
 
 // Thrown from the move seam: the run stops there, as if the process died.

@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "dialog/quillon_dlg.h"
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_journal_store.h"
+#include "platform/win32/win32_path.h"
 #include "tests/fake_dialog.h"
-#include "win32/win32_file_system.h"
-#include "win32/win32_journal_store.h"
-#include "win32/win32_path.h"
 
 int wmain(int argc, wchar_t** argv) {
   using namespace quillon;

@@ -1,7 +1,8 @@
-// The file list's columns in a real report list-view: the last one takes
+// The file list in a real report list-view. Its columns: the last one takes
 // what the others leave of the list's width, so that rows shorter than the
 // list never bring a horizontal scroll bar, whatever the list's size and
-// whether a vertical scroll bar takes part of its width.
+// whether a vertical scroll bar takes part of its width. Its selection of
+// rows moved by hand.
 #include "win32/file_list_view.h"
 
 #include <gtest/gtest.h>
@@ -68,6 +69,38 @@ TEST(FileListView, LastColumnTakesTheRemainingWidth) {
       EXPECT_EQ(ListView_GetColumnWidth(list, 2), kMinimum);
     }
   }
+  ::DestroyWindow(list);
+}
+
+TEST(FileListView, SelectsExactlyTheRunsWithTheFocusOnTheFirstInView) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
+  ASSERT_TRUE(::InitCommonControlsEx(&controls));
+  const HWND list = ::CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP | LVS_REPORT | LVS_OWNERDATA,
+                                      0, 0, 300, 200, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(list, nullptr);
+  LVCOLUMNW info{};
+  info.mask = LVCF_WIDTH;
+  info.cx = 120;
+  ListView_InsertColumn(list, 0, &info);
+  RowTable rows;
+  rows.Replace(u"C:\\folder", std::vector<std::u16string>(300, u"a.txt"));
+  FileListView view(list, rows);
+  view.RowsChanged({RowChange::Kind::kReplaced, {}, -1});
+  // Rows selected before, and the list scrolled to its end.
+  ListView_SetItemState(list, 0, LVIS_SELECTED, LVIS_SELECTED);
+  ListView_SetItemState(list, 299, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  ListView_EnsureVisible(list, 299, FALSE);
+  ASSERT_GT(ListView_GetTopIndex(list), 5);
+
+  view.Select({{5, 6}, {120, 121}});
+  EXPECT_EQ(view.Selection(), (std::vector<int>{5, 6, 120, 121}));
+  EXPECT_EQ(view.CurrentRow(), 5);
+  const int top = ListView_GetTopIndex(list);
+  EXPECT_LE(top, 5);
+  EXPECT_GT(top + ListView_GetCountPerPage(list), 5);
+
+  view.Select({});
+  EXPECT_FALSE(view.HasSelection());
   ::DestroyWindow(list);
 }
 

@@ -203,7 +203,8 @@ TEST_F(ProgramResources, MenuAndStringsMatchResources) {
   const HMENU menu = LoadMenuW(m_program, MAKEINTRESOURCEW(IDR_ROW_MENU));
   ASSERT_NE(menu, nullptr);
   const HMENU popup = GetSubMenu(menu, 0);
-  ASSERT_EQ(GetMenuItemCount(popup), static_cast<int>(menus::kRowMenu.size()));
+  // The rest of the menu, the order submenu, is made by the window.
+  ASSERT_EQ(GetMenuItemCount(popup), ROW_MENU_RESOURCE_ITEMS);
   for (int i = 0; i < GetMenuItemCount(popup); ++i) {
     SCOPED_TRACE(i);
     const menus::MenuItem& want = menus::kRowMenu[static_cast<std::size_t>(i)];
@@ -290,7 +291,7 @@ TEST_F(ProgramResources, DialogsShowTheirTextsAndEndByTheirButtons) {
 }
 
 TEST_F(ProgramResources, TheRecoveryQuestionIsAnsweredByItsButtonsAndKeys) {
-  using Choice = DialogPort::RecoveryChoice;
+  using Choice = MessagesPort::RecoveryChoice;
   // What the user does once the question is shown, and the answer it gives.
   const struct {
     const char* what;

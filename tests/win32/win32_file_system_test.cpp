@@ -1,6 +1,6 @@
 // The Windows file-system port on a real folder of the temporary directory
 // (a folder of the Wine prefix when run under Wine).
-#include "win32/win32_file_system.h"
+#include "platform/win32/win32_file_system.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The run journals' store on a real folder of the temporary directory: a
 // journal is held by its object alone, claimed by another only once let go,
 // and leaves nothing behind once removed.
-#include "win32/win32_journal_store.h"
+#include "platform/win32/win32_journal_store.h"
 
 #include <windows.h>
 // The headers below need <windows.h> first.

@@ -1,5 +1,5 @@
 // Paths in extended-length form and the names the port passes on.
-#include "win32/win32_path.h"
+#include "platform/win32/win32_path.h"
 
 #include <gtest/gtest.h>
 

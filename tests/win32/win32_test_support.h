@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "win32/win32_path.h"
+#include "platform/win32/win32_path.h"
 
 namespace quillon::testing {
 

@@ -51,6 +51,17 @@ TEST(KeyMap, EachKeyRunsItsCommandOnlyWhereItBelongs) {
       {Press(kA, kFileList), C::kToolkit},  // typing
       {Press(kA, kFileList, false, true, true), C::kToolkit},
       {Press(kA, kNameField, false, true), C::kToolkit},  // the field's own select-all
+      // Alt with an arrow moves the selected rows, in the list only; the
+      // arrows otherwise move the list's cursor and selection.
+      {Press(kUp, kFileList, false, false, true), C::kMoveUp},
+      {Press(kDown, kFileList, false, false, true), C::kMoveDown},
+      {Press(kUp, kFileList), C::kToolkit},
+      {Press(kDown, kFileList, true), C::kToolkit},
+      {Press(kUp, kFileList, false, true), C::kToolkit},
+      {Press(kUp, kFileList, true, false, true), C::kToolkit},
+      {Press(kDown, kFileList, false, true, true), C::kToolkit},
+      {Press(kUp, kNameField, false, false, true), C::kToolkit},
+      {Press(kDown, kButton, false, false, true), C::kToolkit},
       {Press(kUnmapped, kFileList), C::kToolkit},
   };
   for (const Case& c : cases) {

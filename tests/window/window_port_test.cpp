@@ -16,6 +16,7 @@ class RecordingView : public RowsView, public BusyView {
   void RowsChanged(const RowChange& change) override { changed.push_back(change); }
   void ScrollTo(int row) override { scrolledTo.push_back(row); }
   std::vector<int> Selection() const override { return selection; }
+  void Select(const std::vector<RowSpan>& runs) override { selectedRuns.push_back(runs); }
 
   void BusyStarted() override { busy += "started "; }
   void ShowProgress(std::size_t done, std::size_t total) override {
@@ -28,6 +29,7 @@ class RecordingView : public RowsView, public BusyView {
   std::vector<RowChange> changed;
   std::vector<int> scrolledTo;
   std::vector<int> selection;
+  std::vector<std::vector<RowSpan>> selectedRuns;
   std::string busy;
 };
 
@@ -82,7 +84,7 @@ TEST_F(WindowPortTest, TheListHearsOfEachChangeBeforeAndAfter) {
   std::vector<int> every2nd;
   for (int row = 0; row < 200; row += 2) every2nd.push_back(row);
   port.DeleteRows(every2nd);
-  port.DeleteRow(-1);
+  port.DeleteRows({-1});
   port.EnsureRowVisible(5);
   port.EnsureRowVisible(1000);
   port.DeleteAllRows();
@@ -105,9 +107,16 @@ TEST_F(WindowPortTest, TheListHearsOfEachChangeBeforeAndAfter) {
   EXPECT_EQ(port.Rows().RowCount(), 0);
 }
 
-TEST_F(WindowPortTest, SelectedRowsAscend) {
+TEST_F(WindowPortTest, SelectedRowsAscendAndAreSelectedInRuns) {
   view.selection = {7, 2, 5};
   EXPECT_EQ(port.SelectedRows(), (std::vector<int>{2, 5, 7}));
+
+  port.SetRows(u"/d", std::vector<std::u16string>(10, u"n"));
+  // Rows moved by hand come back in any order; rows beyond the list are
+  // passed over, and none at all clears the selection.
+  port.SelectRows({5, 3, 4, 9, 12, -1});
+  port.SelectRows({});
+  EXPECT_EQ(view.selectedRuns, (std::vector<std::vector<RowSpan>>{{{3, 5}, {9, 9}}, {}}));
 }
 
 TEST_F(WindowPortTest, LongWorkShowsItsCountOnceItHasLasted) {

@@ -12,7 +12,7 @@
 
 #include "core/collation.h"
 #include "core/name_codec.h"
-#include "shell/posix_directory.h"
+#include "platform/posix/posix_directory.h"
 
 namespace quillon::internal {
 

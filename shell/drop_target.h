@@ -71,6 +71,9 @@ class CDropTargetListCtrl : public QTreeView, public CQLDropTargetWnd {
   Qt::DropAction AnswerDragOver(Qt::DropActions allowed) override;
   Qt::DropAction DeliverDrop(const QMimeData* data, Qt::DropActions allowed) override;
 
+ protected:
+  void initViewItemOption(QStyleOptionViewItem* option) const override;
+
  private:
   std::unique_ptr<CQLDropTarget> m_pDropTarget;
   bool m_bDropReady = false;

@@ -1,6 +1,6 @@
 // The POSIX port's directory handle, behind PosixFileSystem::OpenDirectory.
-// Internal to the port: only shell/posix_*.cpp and the port's tests include
-// it. Listing, lookups, identity, durability and leftovers are in
+// Internal to the port: only platform/posix/posix_*.cpp and the port's tests
+// include it. Listing, lookups, identity, durability and leftovers are in
 // posix_directory.cpp, the moves in posix_moves.cpp.
 #pragma once
 
@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "core/file_system.h"
-#include "shell/posix_file_system.h"
-#include "shell/posix_signal_guard.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_signal_guard.h"
 
 namespace quillon::internal {
 

@@ -1,4 +1,4 @@
-#include "shell/posix_arguments.h"
+#include "platform/posix/posix_arguments.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "win32/win32_path.h"
+#include "platform/win32/win32_path.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "shell/posix_file_system.h"
+#include "platform/posix/posix_file_system.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "core/name_codec.h"
-#include "shell/posix_directory.h"
+#include "platform/posix/posix_directory.h"
 
 namespace quillon {
 

@@ -1,4 +1,4 @@
-#include "shell/posix_mount.h"
+#include "platform/posix/posix_mount.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

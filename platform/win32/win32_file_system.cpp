@@ -1,4 +1,4 @@
-#include "win32/win32_file_system.h"
+#include "platform/win32/win32_file_system.h"
 
 #include <windows.h>
 
@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "win32/win32_path.h"
+#include "platform/win32/win32_path.h"
 
 namespace quillon {
 namespace {

@@ -1,4 +1,4 @@
-#include "shell/posix_journal_store.h"
+#include "platform/posix/posix_journal_store.h"
 
 #include <dirent.h>
 #include <fcntl.h>

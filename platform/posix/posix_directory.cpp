@@ -1,4 +1,4 @@
-#include "shell/posix_directory.h"
+#include "platform/posix/posix_directory.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -12,7 +12,7 @@
 #include <unordered_set>
 
 #include "core/name_codec.h"
-#include "shell/posix_mount.h"
+#include "platform/posix/posix_mount.h"
 
 namespace quillon::internal {
 namespace {

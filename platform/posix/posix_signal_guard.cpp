@@ -1,4 +1,4 @@
-#include "shell/posix_signal_guard.h"
+#include "platform/posix/posix_signal_guard.h"
 
 #include <signal.h>
 

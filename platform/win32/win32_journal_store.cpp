@@ -1,4 +1,4 @@
-#include "win32/win32_journal_store.h"
+#include "platform/win32/win32_journal_store.h"
 
 #include <windows.h>
 // The headers below need <windows.h> first.
@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "win32/win32_file_system.h"
-#include "win32/win32_path.h"
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_path.h"
 
 namespace quillon {
 namespace {

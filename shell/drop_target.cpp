@@ -1,5 +1,6 @@
-#include "intake/drop_target_qt.h"
+#include "shell/drop_target.h"
 
+#include <QApplication>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
@@ -105,6 +106,14 @@ CDropTargetListCtrl::CDropTargetListCtrl(QWidget* parent) : QTreeView(parent) {
   // The view's own drag handling would move rows; only the drop target
   // decides about drags.
   setAcceptDrops(false);
+}
+
+void CDropTargetListCtrl::initViewItemOption(QStyleOptionViewItem* option) const {
+  QTreeView::initViewItemOption(option);
+  // A menu opened over the list takes the focus only until it closes, and
+  // acts on the selected rows: they stay marked meanwhile.
+  if (QApplication::activePopupWidget() != nullptr && window()->focusWidget() == this)
+    option->state |= QStyle::State_Active;
 }
 
 CDropTargetListCtrl::~CDropTargetListCtrl() {
