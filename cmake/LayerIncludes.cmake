@@ -48,11 +48,11 @@ set(qt "^Q[A-Za-z]*$|^Qt[A-Za-z]*/")
 set(win32_api "^(windows|windowsx|commctrl|commoncontrols|shellapi|shlobj|ole2|objbase)\\.h$")
 set(window "^(window|tests/window)/")
 # The files outside tests/ and bench/ that must name a port: the programs'
-# main files and application object, the windows that own their file system
+# main files and application object (which make the dates readers), the windows that own their file system
 # and journal store, and the Win32 window's conversions of text to and from
 # the wide characters of the Windows API (ToWide, FromWide).
 set(platform_wiring "^(shell/(main|quillon_app)\\.cpp|shell/quillon_window\\.h|win32/main_dialog\\.h|\
-win32/(win32_text\\.h|shell_opener\\.cpp|recovery_dialog\\.cpp))$")
+win32/(main\\.cpp|win32_text\\.h|shell_opener\\.cpp|recovery_dialog\\.cpp))$")
 layer_rule("^(core|intake|names|dialog|resources|tests/support)/" "^window/" "" "window/ lies above the logic")
 layer_rule("${window}" "^(shell|win32|platform)/" "" "window/ lies below both windows and knows no port")
 layer_rule("${window}" "${win32_api}" "" "window/ is free of the Win32 API")

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "platform/posix/posix_arguments.h"
+#include "platform/posix/posix_file_dates.h"
 #include "shell/app_icon.h"
 #include "shell/posix_opener.h"
 #include "shell/quillon_window.h"
@@ -48,7 +49,8 @@ int CQuillonApp::InitInstance(const std::vector<std::string>& arguments) {
   QGuiApplication::setDesktopFileName(QStringLiteral("quillon"));
 
   XdgOpener opener;
-  QuillonWindow window(opener);
+  PosixFileDateReader dates;
+  QuillonWindow window(opener, &dates);
   CentreOnScreen(window);
   window.show();
 

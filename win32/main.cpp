@@ -7,17 +7,20 @@
 #include <commctrl.h>
 #include <ole2.h>
 
+#include "platform/win32/win32_file_dates.h"
 #include "win32/command_line.h"
 #include "win32/main_dialog.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
-  // Without OLE the list takes no drops; nothing else depends on it.
+  // Without OLE the list takes no drops and the property store gives no
+  // capture times; nothing else depends on it.
   const HRESULT ole = OleInitialize(nullptr);
   int exitCode = 1;
   {
-    quillon::MainDialog dialog(instance);
+    quillon::Win32FileDateReader dates;
+    quillon::MainDialog dialog(instance, &dates);
     if (dialog.Create(quillon::CommandLinePaths(GetCommandLineW()))) exitCode = dialog.Run();
   }
   if (SUCCEEDED(ole)) OleUninitialize();
