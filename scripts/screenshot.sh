@@ -46,14 +46,14 @@ if ! $order; then
 fi
 
 # Back to the list: IMG_0101.JPG and メモ.txt selected. Up in the menu wraps
-# to its last item, Right opens the submenu at its first, and Down passes
-# over the greyed items to "上へ移動".
+# to its last item, Right opens the submenu at its first, and three times
+# Down passes the dates' items to "上へ移動".
 x_keys shift+Tab Home Down Down Down shift+Down
 x_open_menu
 x_keys Up Right
 x_wait_until "the order submenu" x_menus_shown "$XS_MAIN" 2
 before=$(x_capture root)
-x_keys Down
+x_keys Down Down Down
 x_wait_repainted root "$before"
 # The menus lie over the window; the screen's picture of the window's place
 # holds both.
