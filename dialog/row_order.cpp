@@ -116,6 +116,15 @@ void CQuillonDlg::KeepRowOrder(const std::vector<std::u16string>& before, bool c
 }
 
 void CQuillonDlg::ShowReordered(const std::vector<std::size_t>& permutation) {
+  // An order that moves no row leaves the names as they are: choosing the
+  // current order again must not cost the user a pasted list.
+  bool moved = false;
+  for (std::size_t row = 0; row < permutation.size() && !moved; ++row)
+    moved = permutation[row] != row;
+  if (!moved) {
+    UpdateControls();
+    return;
+  }
   m_rows.Reorder(permutation);
   const bool regenerate = m_namesFrom == NamesFrom::kGenerated && CanGenerateNames();
   if (!regenerate) m_rows.SetNewNames({});

@@ -147,6 +147,9 @@ TEST_F(RowOrderTest, GeneratedNamesFollowTheNewOrderAndExecuteAndUndoThere) {
 TEST_F(RowOrderTest, MovingByHandKeepsTheSelectionAndEmptiesPastedNames) {
   ui.clipboard = u"a\r\nb\r\nc\r\nd\r\n";
   dlg.PasteNewNames();
+  // The order they already stand in moves nothing, and the names stay.
+  dlg.OnMenuCommand(MenuCommand::kOrderByName);
+  EXPECT_EQ(dlg.NewNames(), (Texts{u"a", u"b", u"c", u"d"}));
   ui.selection = {2, 3};
   dlg.OnMenuCommand(MenuCommand::kMoveUp);
   EXPECT_EQ(Rows(), (Texts{u"DSC_0001.JPG", u"IMG_0001.jpg", u"IMG_0002.jpg", u"DSC_0002.JPG"}));
